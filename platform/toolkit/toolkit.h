@@ -32,31 +32,31 @@ using Picture = std::span<const std::uint8_t>;
 using PictureSource = Picture (*)();
 
 struct ControlTemplate {
-    std::string_view name; // UTF-8
-    Kind kind;
-    std::string_view container; // empty: the window's client area; else a group box's name
-    int left, top, width, height;
-    bool visible;
-    bool tabStop;
-    std::string_view text;               // UTF-8: caption, label text or edit content
-    bool multiLine = false;              // transparent label: honour line breaks, wrap, top-aligned
-    PictureSource picture = nullptr;     // image button and styled button
-    Handler onClicked = nullptr;         // buttons and check boxes (user clicks only)
-    Handler onContentChanged = nullptr;  // edit boxes
-    Handler onMouseDown = nullptr;       // left button pressed over the control
+    std::string_view name = {}; // UTF-8
+    Kind kind = Kind::TransparentLabel;
+    std::string_view container = {}; // empty: the window's client area; else a group box's name
+    int left = 0, top = 0, width = 0, height = 0;
+    bool visible = false;
+    bool tabStop = false;
+    std::string_view text = {};         // UTF-8: caption, label text or edit content
+    bool multiLine = false;             // transparent label: honour line breaks, wrap, top-aligned
+    PictureSource picture = nullptr;    // image button and styled button
+    Handler onClicked = nullptr;        // buttons and check boxes (user clicks only)
+    Handler onContentChanged = nullptr; // edit boxes
+    Handler onMouseDown = nullptr;      // left button pressed over the control
 };
 
 struct FormTemplate {
-    std::string_view name; // UTF-8
-    int width, height;     // outer size, frame and title bar included
-    std::string_view caption;
+    std::string_view name = {}; // UTF-8
+    int width = 0, height = 0;  // outer size, frame and title bar included
+    std::string_view caption = {};
     PictureSource icon = nullptr;
     PictureSource backgroundTile = nullptr; // tiled from the client area's top-left corner
     bool escapeCloses = false;
     bool taskbarButton = true;
     Handler onCreated = nullptr;    // before the window is first shown
     Handler onDestroying = nullptr; // when the window is closed
-    std::span<const ControlTemplate> controls;
+    std::span<const ControlTemplate> controls = {};
 };
 
 // ---- the process ------------------------------------------------------------------------
