@@ -46,6 +46,7 @@ struct ControlEntry {
     QPointer<QWidget> widget;
     const ControlTemplate* design = nullptr;
     std::string tag; // GBK
+    Picture picture;
 };
 
 struct WindowEntry {
@@ -254,7 +255,8 @@ ControlRef buildWindow(const FormTemplate& form, QWidget* owner) {
         const ControlRef cref{ref.window, entry.nextControl++};
         QWidget* w = createControl(design, parent, cref);
         w->lower(); // earlier controls lie on top
-        entry.controls[cref.control] = ControlEntry{w, &design, {}};
+        entry.controls[cref.control] =
+            ControlEntry{w, &design, {}, design.picture ? design.picture() : Picture{}};
         shown.emplace_back(w, design.visible);
     }
     for (auto [w, visible] : shown)
@@ -452,7 +454,7 @@ bool callOnGui(const std::function<void()>& work) {
 
 ControlRef loadWindow(const FormTemplate& form) {
     if (!isGuiThread()) return {};
-    const ControlRef ref = buildWindow(form, nullptr);
+    const ControlRef ref = buildWindow(form, form.taskbarButton ? nullptr : hiddenOwner());
     raise(form.onCreated, ref);
     if (QWidget* w = widgetOf(ref)) {
         w->show();
@@ -463,7 +465,7 @@ ControlRef loadWindow(const FormTemplate& form) {
 
 bool showModal(const FormTemplate& form) {
     if (!isGuiThread()) return false;
-    const ControlRef ref = buildWindow(form, hiddenOwner());
+    const ControlRef ref = buildWindow(form, form.taskbarButton ? nullptr : hiddenOwner());
     QPointer<QWidget> window = widgetOf(ref);
     raise(form.onCreated, ref);
     if (!window) return true;
@@ -514,7 +516,8 @@ ControlRef clone(ControlRef templateControl) {
         const ControlRef ref{templateControl.window, w->nextControl++};
         QWidget* widget = createControl(*t->design, t->widget->parentWidget(), ref);
         widget->stackUnder(t->widget);
-        w->controls[ref.control] = ControlEntry{widget, t->design, {}};
+        w->controls[ref.control] = ControlEntry{
+            widget, t->design, {}, t->design->picture ? t->design->picture() : Picture{}};
         return ref;
     });
 }
@@ -618,9 +621,19 @@ void setChecked(ControlRef ref, bool value) {
 
 void setPicture(ControlRef ref, Picture png) {
     callOnGui([=] {
-        QWidget* w = widgetOf(ref);
+        ControlEntry* c = controlEntry(ref);
+        if (!c) return;
+        c->picture = png;
+        QWidget* w = c->widget;
         if (auto* image = dynamic_cast<ImageButton*>(w)) image->setPicture(png);
         if (auto* styled = dynamic_cast<StyledButton*>(w)) styled->setPicture(png);
+    });
+}
+
+Picture picture(ControlRef ref) {
+    return onGui([=] {
+        ControlEntry* c = controlEntry(ref);
+        return c ? c->picture : Picture{};
     });
 }
 

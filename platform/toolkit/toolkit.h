@@ -135,6 +135,8 @@ void setChecked(ControlRef ref, bool value);
 
 // The normal picture of an image button or styled button; redraws at once.
 void setPicture(ControlRef ref, Picture png);
+// The picture last given to the control (its design-time one until then); empty for none.
+Picture picture(ControlRef ref);
 
 // ---- message boxes ---------------------------------------------------------------------------
 
