@@ -64,9 +64,7 @@ const GbkTable& gbkTable() {
         for (std::size_t i = 0; i < keyTable.size(); ++i) {
             const KeyEntry& e = keyTable[i];
             t.names[i] = encoding::toGbk(e.name);
-            t.defaults[i] = e.kind == Kind::Path && !e.fallback.empty()
-                                ? encoding::toGbk((runDirectory() / e.fallback).string())
-                                : encoding::toGbk(e.fallback);
+            t.defaults[i] = encoding::toGbk(e.fallback);
         }
         return t;
     }();
@@ -84,9 +82,17 @@ Kind kindOf(Key key) {
     return entry(key).kind;
 }
 
-std::filesystem::path runDirectory() {
-    static const std::filesystem::path dir = shell::executablePath().parent_path();
+static std::filesystem::path& runDirectoryVariable() {
+    static std::filesystem::path dir = shell::executablePath().parent_path();
     return dir;
+}
+
+std::filesystem::path runDirectory() {
+    return runDirectoryVariable();
+}
+
+void setRunDirectory(std::filesystem::path dir) {
+    runDirectoryVariable() = std::move(dir);
 }
 
 void enterRunDirectory() {
@@ -106,6 +112,11 @@ const std::filesystem::path& settingsPath() {
 }
 
 std::string readSetting(Key key) {
+    const KeyEntry& e = entry(key);
+    // A path's default is a file in the run directory.
+    if (e.kind == Kind::Path && !e.fallback.empty()) {
+        return readSetting(key, encoding::toGbk((runDirectory() / e.fallback).string()));
+    }
     return readSetting(key, gbkTable().defaults[index(key)]);
 }
 

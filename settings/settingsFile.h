@@ -33,6 +33,10 @@ Kind kindOf(Key key);
 // The directory of the running executable, computed once (empty when it cannot be found).
 std::filesystem::path runDirectory();
 
+// Puts the program's files in another directory: for tests and tools that run the program's
+// parts from outside its own folder. Call it before anything is read or written.
+void setRunDirectory(std::filesystem::path dir);
+
 // Makes the run directory the current one, so that relative paths are taken from there.
 void enterRunDirectory();
 

@@ -18,8 +18,8 @@ void onPeriodButtonClicked(toolkit::ControlRef source) {
     const std::string name = toolkit::text(source);
     const core::ToggleResult result = core::toggle(currentSelection(), name);
     replaceSelection(result.selection);
-    toolkit::setPicture(source, result.nowSelected ? assets::periodSelected()
-                                                   : assets::periodUnselected());
+    toolkit::setPicture(source,
+                        result.nowSelected ? assets::periodSelected() : assets::periodUnselected());
     settings::writeSetting(Key::Selection, result.selection);
 }
 
@@ -40,8 +40,7 @@ void onAlertMethodClicked(toolkit::ControlRef) {
     const bool music = toolkit::checked(mainControl(names::musicBox));
     const bool launcher = toolkit::checked(mainControl(names::launcherBox));
     if (!beep && !box && !music && !launcher) {
-        toolkit::messageBox(encoding::toGbk("至少选择一种提醒方式"), encoding::toGbk("警告"),
-                            true);
+        toolkit::messageBox(encoding::toGbk("至少选择一种提醒方式"), encoding::toGbk("警告"), true);
         return;
     }
     const auto flag = [](bool on) { return on ? "1" : "0"; };
@@ -67,11 +66,11 @@ workers::ReminderInputs reminderInputs() {
     }
     inputs.advanceText = [boxes](int k) { return toolkit::text(boxes.at(k - 1)); };
     const workers::AlertInputs alert{
-        .periodNames = inputs.periodNames,
         .beepBox = mainControl(names::beepBox),
         .musicBox = mainControl(names::musicBox),
         .messageBoxBox = mainControl(names::messageBoxBox),
         .launcherBox = mainControl(names::launcherBox),
+        .periodNames = inputs.periodNames,
     };
     inputs.deliver = [alert](int k) { workers::deliverAlert(k, alert); };
     return inputs;
