@@ -10,7 +10,7 @@ packages=(
   # run: a CJK font for the Chinese texts, a General MIDI sound font for MIDI files
   fonts-wqy-microhei timgm6mb-soundfont
   # tests: a virtual display, a window manager, X input and screenshots, a shifted clock
-  xvfb xauth openbox xdotool x11-utils imagemagick faketime
+  xvfb xauth openbox xdotool wmctrl x11-utils imagemagick faketime
   # fuzzing and sanitizer runtimes
   clang libclang-rt-14-dev
 )

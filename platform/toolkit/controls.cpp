@@ -83,9 +83,10 @@ void TransparentLabel::paintEvent(QPaintEvent*) {
         layout->endLayout();
         layouts.push_back(std::move(layout));
     }
-    // Keep every line inside the label's height, as a small font would.
+    // Keep every line inside the label's height, as the small bitmap fonts it was made for
+    // would: lines closer together than the font's own spacing share out the difference.
     const int step = count > 0 ? std::min(fm.height(), std::max(1, height() / count)) : 0;
-    int y = 0;
+    int y = -(fm.height() - step) / 2;
     for (const auto& layout : layouts) {
         for (int i = 0; i < layout->lineCount(); ++i) {
             const QTextLine line = layout->lineAt(i);
