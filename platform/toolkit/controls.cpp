@@ -67,11 +67,16 @@ void TransparentLabel::paintEvent(QPaintEvent*) {
     // Lines start at the top; words wrap at the label's width.
     QString text = text_;
     text.remove(QLatin1Char('\r'));
-    const QFontMetrics fm(font());
+    // Spaces are as wide as half a Chinese character, as in the fonts the texts were laid out
+    // for: the countdown's arrow is placed with leading spaces.
+    QFont font = this->font();
+    const int halfWidth = std::max(1, font.pixelSize()) / 2;
+    font.setWordSpacing(halfWidth - QFontMetrics(font).horizontalAdvance(QLatin1Char(' ')));
+    const QFontMetrics fm(font);
     std::vector<std::unique_ptr<QTextLayout>> layouts;
     int count = 0;
     for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
-        auto layout = std::make_unique<QTextLayout>(paragraph, font());
+        auto layout = std::make_unique<QTextLayout>(paragraph, font);
         QTextOption option(Qt::AlignLeft);
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         layout->setTextOption(option);
