@@ -23,19 +23,18 @@ const QImage& decodedPicture(Picture png, bool whiteIsTransparent) {
     QImage image;
     const png::Image decoded = png::decode(png);
     if (decoded.valid()) {
-        image = QImage(decoded.rgba.data(), decoded.width, decoded.height, decoded.width * 4,
-                       QImage::Format_RGBA8888)
-                    .copy();
-        if (whiteIsTransparent) {
-            for (int y = 0; y < image.height(); ++y) {
-                auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
-                for (int x = 0; x < image.width(); ++x) {
-                    const auto* p = reinterpret_cast<const quint8*>(&row[x]);
-                    if (p[0] == 255 && p[1] == 255 && p[2] == 255) row[x] = 0;
-                }
+        // Premultiplied here rather than by QImage's converter, which may hand large pictures
+        // to a thread pool.
+        image = QImage(decoded.width, decoded.height, QImage::Format_ARGB32_Premultiplied);
+        const std::uint8_t* src = decoded.rgba.data();
+        for (int y = 0; y < decoded.height; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < decoded.width; ++x, src += 4) {
+                const bool white = src[0] == 255 && src[1] == 255 && src[2] == 255;
+                const int a = whiteIsTransparent && white ? 0 : src[3];
+                row[x] = qRgba(src[0] * a / 255, src[1] * a / 255, src[2] * a / 255, a);
             }
         }
-        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
     return cache.emplace(key, std::move(image)).first->second;
 }
