@@ -203,6 +203,23 @@ bool replaceFile(const std::filesystem::path& target, std::string_view content,
     return true;
 }
 
+// Whether the section line and the key line a write adds parse back to exactly these names.
+// The checks of writeString step over GBK characters, but lines split at every LF byte, a key
+// ends at the first "=" byte and a lead byte at the end of a section name takes the "]" as its
+// trail: byte sequences that valid GBK never has, refused all the same.
+bool namesReadBack(std::string_view section, std::string_view key) {
+    if (section.find_first_of("\r\n") != std::string_view::npos ||
+        key.find_first_of("\r\n") != std::string_view::npos) {
+        return false;
+    }
+    const std::string sectionLine = "[" + std::string(section) + "]";
+    const std::string keyPart = std::string(key) + "=";
+    const ParsedLine s = parseLine(sectionLine);
+    const ParsedLine k = parseLine(keyPart);
+    return s.kind == LineKind::Section && s.name == section && k.kind == LineKind::Key &&
+           k.name == key;
+}
+
 std::string keyLine(std::string_view key, std::string_view value) {
     std::string line;
     line.reserve(key.size() + value.size() + 3);
@@ -282,7 +299,7 @@ bool writeString(const std::filesystem::path& file, std::string_view section, st
     key = trim(key);
     if (section.empty() || key.empty() || containsAnyChar(section, "[]\r\n") ||
         containsAnyChar(key, "=[]\r\n") || key.front() == ';' ||
-        value.find_first_of("\r\n") != std::string_view::npos) {
+        value.find_first_of("\r\n") != std::string_view::npos || !namesReadBack(section, key)) {
         return false;
     }
 

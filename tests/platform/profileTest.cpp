@@ -214,6 +214,12 @@ TEST_F(Profile, UnsafeNamesAndLineBreaksAreRefused) {
         {"a\nb", "k", "2"},
         {"[a", "k", "2"},
         {"", "k", "2"},
+        // A lead byte is no shield: lines split at the LF byte, a key ends at the "=" byte and
+        // a lead byte at the end of a section name would swallow its "]".
+        {"a", "k\x81\nevil", "2"},
+        {"a", "k\x81=x", "2"},
+        {"a\x81", "k", "2"},
+        {"a\x81\nb", "k", "2"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.section + "|" + c.key + "|" + c.value);

@@ -1,0 +1,68 @@
+// sound::play on arbitrary bytes, through the real audio library: a file the user names may be
+// anything, and playing it must never crash or hang the program.
+//
+// Each input is played and given a short while; a stream that still plays then is halted, and
+// the sound layer must come to rest soon after, or the input counts as a hang. Output goes to
+// SDL's disk driver writing to /dev/null as fast as it can, so that a decoded sound (30 s at
+// most) ends within a second or two by itself. Channels are never halted from here: the
+// library calls the finished callback before it marks a halted channel as stopped, and the
+// sound layer, woken by the callback, could then take the channel for still playing.
+#include "fuzz/check.h"
+#include "platform/sound/sound.h"
+
+#include <SDL_mixer.h>
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+std::chrono::milliseconds fromEnvironment(const char* name, std::chrono::milliseconds fallback) {
+    const char* text = std::getenv(name);
+    return text ? std::chrono::milliseconds(std::atoi(text)) : fallback;
+}
+
+bool waitUntilQuiet(Clock::duration bound, bool halting) {
+    const auto deadline = Clock::now() + bound;
+    while (sound::isPlaying()) {
+        if (Clock::now() > deadline) return false;
+        // Again and again, in case the sound thread was still decoding.
+        if (halting) Mix_HaltMusic();
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+    setenv("SDL_DISKAUDIODELAY", "0", 1);
+    setenv("OMP_NUM_THREADS", "1", 0); // the MIDI synthesiser's render threads
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // How long a sound may play before it is halted, and how long the halted sound layer may
+    // take to come to rest (VORLANE_FUZZ_PLAY_MS, VORLANE_FUZZ_HANG_MS).
+    static const auto playFor = fromEnvironment("VORLANE_FUZZ_PLAY_MS", 200ms);
+    static const auto hangAfter = fromEnvironment("VORLANE_FUZZ_HANG_MS", 20000ms);
+
+    if (!sound::play(std::vector<std::uint8_t>(data, data + size))) return 0;
+    if (waitUntilQuiet(playFor, false)) return 0;
+    if (!waitUntilQuiet(hangAfter, true)) {
+        std::fprintf(stderr, "the sound layer is still busy %lld ms after its sounds were halted\n",
+                     static_cast<long long>(hangAfter.count()));
+        std::abort();
+    }
+    return 0;
+}
