@@ -5,6 +5,7 @@
 #include "core/reminderLists.h"
 #include "core/textRules.h"
 #include "platform/threads/threads.h"
+#include "platform/toolkit/toolkit.h"
 
 #include <algorithm>
 #include <string_view>
@@ -45,6 +46,32 @@ void rememberPass(ReminderMemory& memory, std::int64_t sampled, std::int64_t fin
 
 namespace {
 
+// The advances of the selected periods, read in one trip to the GUI thread: the caller's
+// advanceText reads the boxes through the toolkit, which acts directly there, so a pass wakes
+// the GUI thread once however many periods are selected. Without a GUI (a test) they are read
+// here. False when the loop is to end (stopped, or the toolkit shutting down).
+bool readAdvances(const ReminderInputs& inputs, std::string_view selected, Advances& advances) {
+    std::vector<int> periods;
+    for (int k = 1; k <= core::periodCount; ++k) {
+        if (core::isSelected(selected, inputs.periodNames[k - 1])) {
+            periods.push_back(k);
+        }
+    }
+    const auto read = [&] {
+        for (int k : periods) {
+            advances[k - 1] = core::textToInt(inputs.advanceText(k));
+        }
+    };
+    if (periods.empty() || toolkit::callOnGui(read)) {
+        return true;
+    }
+    if (threads::stopRequested() || toolkit::shuttingDown()) {
+        return false;
+    }
+    read();
+    return true;
+}
+
 void runReminderLoop(const ReminderInputs& inputs) {
     Clock& clock = *inputs.clock;
     const SecondOfHour secondOfHour = [&clock](std::int64_t second) {
@@ -55,12 +82,9 @@ void runReminderLoop(const ReminderInputs& inputs) {
     do {
         const std::int64_t sampled = wholeSecond(clock.now());
         const std::shared_ptr<const std::string> selection = inputs.selection->load();
-        const std::string_view selected = selection ? std::string_view(*selection) : "";
         Advances advances;
-        for (int k = 1; k <= core::periodCount; ++k) {
-            if (core::isSelected(selected, inputs.periodNames[k - 1])) {
-                advances[k - 1] = core::textToInt(inputs.advanceText(k));
-            }
+        if (!readAdvances(inputs, selection ? std::string_view(*selection) : "", advances)) {
+            return;
         }
         std::vector<DueAlert> delivered;
         for (const DueAlert& alert : dueAlerts(memory, sampled, advances, secondOfHour)) {

@@ -70,8 +70,10 @@ using SharedSelection = std::atomic<std::shared_ptr<const std::string>>;
 struct ReminderInputs {
     const SharedSelection* selection = nullptr; // owned by the caller, outlives the loop
     PeriodNames periodNames;
-    std::function<std::string(int k)> advanceText; // live advance text of period k (GBK)
-    std::function<void(int k)> deliver;            // alerts period k; may block (a message box)
+    // Live advance text of period k (GBK). Called for the selected periods of each pass, all in
+    // one call on the GUI thread when there is one.
+    std::function<std::string(int k)> advanceText;
+    std::function<void(int k)> deliver; // alerts period k; may block (a message box)
     Clock* clock = &systemClock();
 };
 
