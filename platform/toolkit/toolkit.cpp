@@ -19,9 +19,11 @@
 #include <QTimer>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace toolkit {
@@ -402,51 +404,82 @@ bool callOnGui(const std::function<void()>& work) {
     enum class Stage { Pending, Running, Done, Cancelled };
     struct Call {
         std::mutex m;
-        std::condition_variable_any cv;
-        Stage stage = Stage::Pending;
+        std::condition_variable cv;
+        Stage stage = Stage::Pending;  // guarded by m
+        bool stopping = false;         // guarded by m
+        std::atomic<bool> over{false}; // Done or Cancelled; lets the waiter spin briefly
+
+        void finish(Stage result) {
+            {
+                std::lock_guard lock(m);
+                if (stage == Stage::Done || stage == Stage::Cancelled) return;
+                stage = result;
+                over = true;
+            }
+            cv.notify_all();
+        }
     };
     // If the queued task is thrown away unrun (the application going down), the waiter is
     // still released.
     struct Release {
         explicit Release(std::shared_ptr<Call> c) : call(std::move(c)) {}
         Release(const Release&) = delete;
-        std::shared_ptr<Call> call;
         ~Release() {
-            std::lock_guard lock(call->m);
-            if (call->stage == Stage::Pending) call->stage = Stage::Cancelled;
-            call->cv.notify_all();
+            bool pending;
+            {
+                std::lock_guard lock(call->m);
+                pending = call->stage == Stage::Pending;
+            }
+            if (pending) call->finish(Stage::Cancelled);
         }
+        std::shared_ptr<Call> call;
     };
     auto call = std::make_shared<Call>();
     auto release = std::make_shared<Release>(call);
     QMetaObject::invokeMethod(QCoreApplication::instance(), [call, release, &work] {
         {
-            std::lock_guard lock(call->m);
+            std::unique_lock lock(call->m);
             if (call->stage != Stage::Pending) return;
             if (shutdownBegun) {
-                call->stage = Stage::Cancelled;
-                call->cv.notify_all();
+                lock.unlock();
+                call->finish(Stage::Cancelled);
                 return;
             }
             call->stage = Stage::Running;
         }
         work(); // the waiter cannot leave while the stage is Running
-        std::lock_guard lock(call->m);
-        call->stage = Stage::Done;
-        call->cv.notify_all();
+        call->finish(Stage::Done);
     });
     release.reset();
 
+    // The GUI thread mostly answers within microseconds; a short spin spares the worker going
+    // to sleep and being woken again, once for every property it touches.
+    if (std::thread::hardware_concurrency() > 1) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
+        while (!call->over.load(std::memory_order_acquire) &&
+               std::chrono::steady_clock::now() < until) {
+        }
+    }
+
+    // Made before the lock is taken: if the stop is already requested, the callback runs at
+    // once and takes the lock itself.
+    std::stop_callback onStop(threads::currentStopToken(), [&call] {
+        {
+            std::lock_guard lock(call->m);
+            call->stopping = true;
+        }
+        call->cv.notify_all();
+    });
     std::unique_lock lock(call->m);
     const auto finished = [&] {
         return call->stage == Stage::Done || call->stage == Stage::Cancelled;
     };
-    call->cv.wait(lock, threads::currentStopToken(), finished);
+    call->cv.wait(lock, [&] { return finished() || call->stopping; });
     if (call->stage == Stage::Pending) { // asked to stop before the GUI thread took it
         call->stage = Stage::Cancelled;
         return false;
     }
-    call->cv.wait(lock, [&] { return finished(); }); // Running: it is short, let it end
+    call->cv.wait(lock, finished); // Running: it is short, let it end
     return call->stage == Stage::Done;
 }
 
