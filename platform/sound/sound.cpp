@@ -31,6 +31,10 @@ constexpr int bufferFrames = 1024; // about 23 ms: short enough for a prompt ale
 constexpr double longestDecodedSeconds = 30.0;
 // After the audio output failed to open, calls stay no-ops this long before it is tried again.
 constexpr auto reopenPause = std::chrono::seconds(60);
+// An open output keeps the audio system's thread running many times a second and may keep the
+// device from other programs: it is closed when nothing has played for this long, and opened
+// again by the next sound.
+constexpr auto idleClose = std::chrono::seconds(30);
 
 constexpr double beepHz = 880.0;
 constexpr double beepSeconds = 0.15;
@@ -96,10 +100,11 @@ struct Shared {
     bool working = false;  // the sound thread is starting sounds
     bool sounding = false; // playbacks are on
     bool stop = false;
+    bool open = false;   // the output is open and the sound thread takes jobs
     bool closed = false; // shutdown() was called
     Clock::time_point retryAt{};
     Player player;
-    std::thread thread; // runs while the audio output is open
+    std::thread thread; // runs while the audio output is open; joined before it is reopened
 };
 
 // Never destroyed: the sound thread may still run while static objects go away at exit.
@@ -266,8 +271,13 @@ void closeAudio(Player& p) {
 void runSoundThread() {
     Shared& s = shared();
     std::unique_lock lock(s.m);
+    const auto ready = [&] { return s.stop || s.wake || !s.jobs.empty(); };
     for (;;) {
-        s.cv.wait(lock, [&] { return s.stop || s.wake || !s.jobs.empty(); });
+        if (s.sounding) {
+            s.cv.wait(lock, ready);
+        } else if (!s.cv.wait_for(lock, idleClose, ready)) {
+            break; // nothing to play for a while
+        }
         if (s.stop) break;
         s.wake = false;
         std::deque<Job> jobs;
@@ -282,6 +292,7 @@ void runSoundThread() {
         s.working = false;
         s.sounding = sounding;
     }
+    s.open = false; // from here on a new sound opens the output again
     s.jobs.clear();
     lock.unlock();
     closeAudio(s.player);
@@ -298,9 +309,10 @@ bool ensureStarted() {
     {
         std::lock_guard lock(s.m);
         if (s.closed) return false;
-        if (s.thread.joinable()) return true;
+        if (s.open) return true;
         if (now < s.retryAt) return false;
     }
+    if (s.thread.joinable()) s.thread.join(); // the output was closed for idleness
     std::thread thread;
     bool started = openAudio(s.player);
     if (started) {
@@ -312,20 +324,28 @@ bool ensureStarted() {
         }
     }
     std::lock_guard lock(s.m);
-    if (started)
+    if (started) {
         s.thread = std::move(thread);
-    else
+        s.open = true;
+    } else {
         s.retryAt = now + reopenPause;
+    }
     return started;
 }
 
 bool submit(Job job) {
-    if (!ensureStarted()) return false;
     Shared& s = shared();
-    {
-        std::lock_guard lock(s.m);
-        if (s.closed) return false;
-        s.jobs.push_back(std::move(job));
+    for (;;) {
+        if (!ensureStarted()) return false;
+        {
+            std::lock_guard lock(s.m);
+            if (s.closed) return false;
+            if (s.open) {
+                s.jobs.push_back(std::move(job));
+                break;
+            }
+        }
+        // The output closed for idleness meanwhile: open it again.
     }
     s.cv.notify_one();
     return true;
