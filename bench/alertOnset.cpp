@@ -29,7 +29,8 @@ struct Onset {
 };
 
 // Sets the advance boxes so that period k falls due firstDelay + 2 (k - 1) seconds from now.
-std::array<std::int64_t, core::periodCount> makeDue(const bench::BenchWindow& w, int firstDelay) {
+std::array<std::int64_t, core::periodCount> makeDue(const testsupport::WorkerWindow& w,
+                                                    int firstDelay) {
     workers::Clock& clock = workers::systemClock();
     const workers::TimePoint now = clock.now();
     const workers::LocalTime t = clock.localTime(now);
@@ -46,14 +47,14 @@ std::array<std::int64_t, core::periodCount> makeDue(const bench::BenchWindow& w,
 }
 
 int entry() {
-    const bench::BenchWindow w = bench::openBenchWindow();
+    const testsupport::WorkerWindow w = testsupport::openWorkerWindow();
     toolkit::setChecked(w.alerts.beepBox, true); // beep only: the delivery returns at once
     std::jthread countdown = workers::startCountdownTicker(w.tickers);
     std::jthread clockTicker = workers::startClockTicker(w.tickers);
 
     workers::SharedSelection selection;
     std::string all;
-    for (const std::string& name : bench::periodNames()) {
+    for (const std::string& name : testsupport::gbkPeriodNames()) {
         all += name + "*";
     }
     selection.store(std::make_shared<const std::string>(all));
@@ -63,7 +64,7 @@ int entry() {
     std::array<std::int64_t, core::periodCount> due = makeDue(w, 3);
     int round = 0;
 
-    workers::ReminderInputs inputs = bench::reminderInputs(w, &selection);
+    workers::ReminderInputs inputs = testsupport::reminderInputs(w, &selection);
     inputs.deliver = [&](int k) {
         const workers::TimePoint at = workers::systemClock().now();
         workers::deliverAlert(k, w.alerts);
@@ -87,7 +88,7 @@ int entry() {
         t->request_stop();
         t->join();
     }
-    bench::closeBenchWindow(w);
+    bench::closeWorkerWindow(w);
     sound::shutdown();
 
     std::vector<double> onsetMs;

@@ -1,7 +1,5 @@
 #include "bench/benchWindow.h"
 
-#include "platform/encoding/gbk.h"
-
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -11,97 +9,8 @@
 #include <cstdlib>
 
 namespace bench {
-namespace {
 
-using toolkit::ControlTemplate;
-using toolkit::Kind;
-
-const ControlTemplate controls[] = {
-    {.name = "button", .kind = Kind::StyledButton, .left = 8, .top = 80, .width = 30, .height = 30},
-    {.name = "advance", .kind = Kind::EditBox, .left = 8, .top = 115, .width = 30, .height = 20},
-    {.name = "countdown",
-     .kind = Kind::TransparentLabel,
-     .left = 8,
-     .top = 40,
-     .width = 104,
-     .height = 36,
-     .visible = true,
-     .multiLine = true},
-    {.name = "clock",
-     .kind = Kind::TransparentLabel,
-     .left = 420,
-     .top = 8,
-     .width = 100,
-     .height = 20,
-     .visible = true},
-    {.name = "beep",
-     .kind = Kind::CheckBox,
-     .left = 8,
-     .top = 140,
-     .width = 60,
-     .height = 20,
-     .visible = true,
-     .text = "蜂鸣"},
-    {.name = "music",
-     .kind = Kind::CheckBox,
-     .left = 80,
-     .top = 140,
-     .width = 60,
-     .height = 20,
-     .visible = true,
-     .text = "音乐"},
-    {.name = "box",
-     .kind = Kind::CheckBox,
-     .left = 150,
-     .top = 140,
-     .width = 60,
-     .height = 20,
-     .visible = true,
-     .text = "提示框"},
-    {.name = "launcher",
-     .kind = Kind::CheckBox,
-     .left = 220,
-     .top = 140,
-     .width = 90,
-     .height = 20,
-     .visible = true,
-     .text = "启动登录器"},
-};
-
-const toolkit::FormTemplate form{
-    .name = "bench", .width = 536, .height = 191, .caption = "bench", .controls = controls};
-
-} // namespace
-
-BenchWindow openBenchWindow() {
-    BenchWindow w;
-    w.window = toolkit::loadWindow(form);
-    const toolkit::ControlRef button = toolkit::control(w.window, "button");
-    const toolkit::ControlRef advance = toolkit::control(w.window, "advance");
-    for (int k = 0; k < core::periodCount; ++k) {
-        const toolkit::ControlRef b = toolkit::clone(button);
-        const toolkit::ControlRef a = toolkit::clone(advance);
-        toolkit::setLeft(b, 8 + 43 * k);
-        toolkit::setLeft(a, 8 + 43 * k);
-        toolkit::setVisible(b, true);
-        toolkit::setVisible(a, true);
-        toolkit::setText(a, "0");
-        w.tickers.periodButtons[k] = b;
-        w.advanceBoxes[k] = a;
-    }
-    w.tickers.mainWindow = w.window;
-    w.tickers.countdownLabel = toolkit::control(w.window, "countdown");
-    w.tickers.clockLabel = toolkit::control(w.window, "clock");
-    w.tickers.periodNames = periodNames();
-    w.alerts.beepBox = toolkit::control(w.window, "beep");
-    w.alerts.musicBox = toolkit::control(w.window, "music");
-    w.alerts.messageBoxBox = toolkit::control(w.window, "box");
-    w.alerts.launcherBox = toolkit::control(w.window, "launcher");
-    w.alerts.periodNames = periodNames();
-    return w;
-}
-
-void closeBenchWindow(const BenchWindow& w) {
+void closeWorkerWindow(const testsupport::WorkerWindow& w) {
     toolkit::closeWindow(w.window);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
@@ -127,27 +36,10 @@ void quitEvents() {
     });
 }
 
-workers::ReminderInputs reminderInputs(const BenchWindow& w,
-                                       const workers::SharedSelection* selection) {
-    workers::ReminderInputs inputs;
-    inputs.selection = selection;
-    inputs.periodNames = periodNames();
-    inputs.advanceText = [boxes = w.advanceBoxes](int k) { return toolkit::text(boxes.at(k - 1)); };
-    return inputs;
-}
-
 void chooseQtPlatform() {
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
     }
-}
-
-workers::PeriodNames periodNames() {
-    workers::PeriodNames names;
-    for (int k = 0; k < core::periodCount; ++k) {
-        names[k] = encoding::toGbk(core::PeriodTable[k].name);
-    }
-    return names;
 }
 
 double millisIntoSecond(workers::TimePoint moment) {

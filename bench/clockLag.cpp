@@ -99,7 +99,7 @@ void report(const char* what, const Result& r) {
 }
 
 int entry() {
-    const bench::BenchWindow w = bench::openBenchWindow();
+    const testsupport::WorkerWindow w = testsupport::openWorkerWindow();
     ObservedClock clockClock(w.tickers.clockLabel);
     ObservedClock countdownClock(w.tickers.countdownLabel);
     workers::TickerInputs clockInputs = w.tickers;
@@ -114,12 +114,12 @@ int entry() {
         t->request_stop();
         t->join();
     }
-    bench::closeBenchWindow(w);
+    bench::closeWorkerWindow(w);
 
     report("clock", judge(clockClock.passes(), [](const workers::LocalTime& t) {
                return core::clockText(t.hour, t.minute, t.second);
            }));
-    const workers::PeriodNames names = bench::periodNames();
+    const workers::PeriodNames names = testsupport::gbkPeriodNames();
     report("countdown", judge(countdownClock.passes(), [&](const workers::LocalTime& t) {
                return workers::countdownText(t.minute, t.second, names);
            }));

@@ -116,7 +116,7 @@ void measure(const char* scenario) {
 
 int entry() {
     pthread_setname_np(pthread_self(), "gui");
-    const bench::BenchWindow w = bench::openBenchWindow();
+    const testsupport::WorkerWindow w = testsupport::openWorkerWindow();
     workers::SharedSelection selection;
     NamingClock countdownClock("countdown");
     NamingClock clockClock("clock");
@@ -134,13 +134,13 @@ int entry() {
     idleFor(1);
     measure("both tickers");
 
-    workers::ReminderInputs inputs = bench::reminderInputs(w, &selection);
+    workers::ReminderInputs inputs = testsupport::reminderInputs(w, &selection);
     inputs.deliver = [](int) {};
     inputs.clock = &reminderClock;
     std::jthread loop = workers::startReminderLoop(inputs);
     measure("tickers + reminding on, nothing selected");
 
-    const workers::PeriodNames names = bench::periodNames();
+    const workers::PeriodNames names = testsupport::gbkPeriodNames();
     selection.store(
         std::make_shared<const std::string>(names[1] + "*" + names[5] + "*" + names[9] + "*"));
     measure("tickers + reminding on, 3 periods selected");
@@ -160,7 +160,7 @@ int entry() {
         t->request_stop();
         t->join();
     }
-    bench::closeBenchWindow(w);
+    bench::closeWorkerWindow(w);
     return 0;
 }
 

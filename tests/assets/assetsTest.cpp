@@ -3,6 +3,7 @@
 
 #include "assets/embedded.h"
 #include "platform/png/png.h"
+#include "tests/support/testFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -10,14 +11,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 #include <span>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace {
 
@@ -347,15 +344,9 @@ TEST(AlarmSound, IsAudibleOverMostOfItsLength) {
 
 // ---- The tools ------------------------------------------------------------------------------
 
-std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(AssetTools, RemakeTheCommittedFilesByteForByte) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "assets-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const std::filesystem::path dir = pattern;
+    const testsupport::TempDir scratch;
+    const std::filesystem::path& dir = scratch.path();
     for (const char* tool : {DRAW_PICTURES, MAKE_ALARM}) {
         const std::string command = std::string("'") + tool + "' '" + dir.string() + "'";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
@@ -372,11 +363,10 @@ TEST(AssetTools, RemakeTheCommittedFilesByteForByte) {
         {"alarm.wav", assets::alarmWav()},
     };
     for (const auto& f : files) {
-        const std::vector<std::uint8_t> made = readFile(dir / f.file);
-        EXPECT_TRUE(std::ranges::equal(made, f.committed))
+        const std::string made = testsupport::readBytes(dir / f.file);
+        EXPECT_TRUE(made == std::string(f.committed.begin(), f.committed.end()))
             << f.file << " differs from the committed file; run the assets-regenerate target";
     }
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace

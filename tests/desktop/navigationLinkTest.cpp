@@ -2,25 +2,19 @@
 
 #include "platform/encoding/gbk.h"
 #include "settings/settingsFile.h"
+#include "tests/support/testFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <optional>
-#include <sstream>
 
 namespace fs = std::filesystem;
 using settings::Key;
+using testsupport::readBytes;
 
 namespace {
-
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 // What a fresh shortcut to the start page holds: the icon keys, written first, then the URL.
 std::string freshLinkFile() {
@@ -33,9 +27,6 @@ std::string freshLinkFile() {
 class NavigationLink : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vorlane-desktop-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
         const fs::path home = root / "home", config = root / "config";
         desktopDir = home / "桌面";
         link = desktopDir / "导航.url";
@@ -63,13 +54,14 @@ class NavigationLink : public ::testing::Test {
                 unsetenv(name);
             }
         }
-        std::error_code ec; // the desktop may be gone or read-only
+        std::error_code ec; // the desktop may be gone, or read-only and so not removable
         fs::permissions(desktopDir, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(root);
     }
 
+    testsupport::TempDir scratch;
+    const fs::path root = scratch.path();
     std::vector<std::pair<const char*, std::optional<std::string>>> saved;
-    fs::path root, desktopDir, link, settingsFile;
+    fs::path desktopDir, link, settingsFile;
 };
 
 } // namespace
@@ -95,8 +87,8 @@ TEST_F(NavigationLink, ShortcutNameGetsUrlUnlessItHasItExactly) {
         EXPECT_EQ(path, (dir / expected).string());
         // The shortcut is the only file: nothing under the name as given when it differs.
         EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1);
-        EXPECT_EQ(contents(dir / expected), "[InternetShortcut]\r\nIconFile=\r\nIconIndex=0\r\n"
-                                            "URL=https://www.example.com\r\n");
+        EXPECT_EQ(readBytes(dir / expected), "[InternetShortcut]\r\nIconFile=\r\nIconIndex=0\r\n"
+                                             "URL=https://www.example.com\r\n");
     }
 }
 
@@ -106,8 +98,8 @@ TEST_F(NavigationLink, IconKeysAreInTheFileBeforeTheUrlIsSaved) {
     std::string path = (root / "b").string();
     EXPECT_TRUE(
         desktop::createLinkShortcut(path, "http://example.com/", "/icons/nav.png", "Ctrl+N"));
-    EXPECT_EQ(contents(root / "b.url"), "[InternetShortcut]\r\nIconFile=/icons/nav.png\r\n"
-                                        "IconIndex=0\r\nURL=http://example.com/\r\n");
+    EXPECT_EQ(readBytes(root / "b.url"), "[InternetShortcut]\r\nIconFile=/icons/nav.png\r\n"
+                                         "IconIndex=0\r\nURL=http://example.com/\r\n");
 }
 
 TEST_F(NavigationLink, NoFileWhereTheFolderIsMissing) {
@@ -122,15 +114,15 @@ TEST_F(NavigationLink, WriteAndRemoveOnTheLocalisedDesktop) {
     std::ofstream(other) << "[InternetShortcut]\r\nURL=https://example.com\r\n";
 
     desktop::writeNavigationLink();
-    EXPECT_EQ(contents(link), freshLinkFile());
+    EXPECT_EQ(readBytes(link), freshLinkFile());
 
     // A shortcut the user edited is written over: the program's keys get their values back.
     std::ofstream(link, std::ios::binary) << "[InternetShortcut]\r\nURL=https://other.example\r\n"
                                              "IconIndex=3\r\n";
     desktop::writeNavigationLink();
-    EXPECT_EQ(contents(link), "[InternetShortcut]\r\nURL=https://" +
-                                  std::string(desktop::startPageAddress) +
-                                  "\r\nIconIndex=0\r\nIconFile=\r\n");
+    EXPECT_EQ(readBytes(link), "[InternetShortcut]\r\nURL=https://" +
+                                   std::string(desktop::startPageAddress) +
+                                   "\r\nIconIndex=0\r\nIconFile=\r\n");
 
     desktop::removeNavigationLink();
     EXPECT_FALSE(fs::exists(link));
@@ -159,20 +151,20 @@ TEST_F(NavigationLink, StartUpFollowsTheSetting) {
             if (linkBefore) {
                 std::ofstream(link) << "[InternetShortcut]\r\nURL=https://old.example\r\n";
             }
-            const std::string settingsBefore = contents(settingsFile);
+            const std::string settingsBefore = readBytes(settingsFile);
 
             desktop::syncNavigationLink();
 
             EXPECT_EQ(fs::exists(link), c.wanted);
             if (c.wanted) {
-                EXPECT_EQ(contents(link), linkBefore ? "[InternetShortcut]\r\nURL=https://" +
-                                                           std::string(desktop::startPageAddress) +
-                                                           "\r\nIconFile=\r\nIconIndex=0\r\n"
-                                                     : freshLinkFile());
+                EXPECT_EQ(readBytes(link), linkBefore ? "[InternetShortcut]\r\nURL=https://" +
+                                                            std::string(desktop::startPageAddress) +
+                                                            "\r\nIconFile=\r\nIconIndex=0\r\n"
+                                                      : freshLinkFile());
             }
             // Start-up only reads the setting.
             EXPECT_EQ(fs::exists(settingsFile), c.stored.has_value());
-            EXPECT_EQ(contents(settingsFile), settingsBefore);
+            EXPECT_EQ(readBytes(settingsFile), settingsBefore);
         }
     }
 }
@@ -190,7 +182,7 @@ TEST_F(NavigationLink, ChoiceWritesTheSettingBeforeTheShortcut) {
     // With the settings file being the shortcut itself, the file shows which write came first.
     settings::setSettingsPath(link);
     desktop::applyNavigationLinkChoice(true);
-    EXPECT_EQ(contents(link), encoding::toGbk("[设置]\r\n桌面导航=1\r\n") + freshLinkFile());
+    EXPECT_EQ(readBytes(link), encoding::toGbk("[设置]\r\n桌面导航=1\r\n") + freshLinkFile());
 
     // Unchecked: the setting goes in first and the file is then deleted, setting and all;
     // the other order would leave a file holding 桌面导航=0.

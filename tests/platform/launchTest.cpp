@@ -1,39 +1,25 @@
 #include "platform/shell/launch.h"
 
+#include "tests/support/testFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using testsupport::readBytes;
 
 namespace {
 
 class Launch : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vorlane-launch-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { fs::remove_all(root); }
-
     static void writeFile(const fs::path& file, const std::string& text, fs::perms perms) {
-        std::ofstream(file, std::ios::binary) << text;
+        testsupport::writeBytes(file, text);
         fs::permissions(file, perms);
-    }
-
-    static std::string contents(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
     }
 
     // Nothing of ours is left to reap: the program is not our child, and neither is a zombie.
@@ -44,7 +30,8 @@ class Launch : public ::testing::Test {
         EXPECT_EQ(error, ECHILD);
     }
 
-    fs::path root;
+    testsupport::TempDir scratch;
+    const fs::path root = scratch.path();
 };
 
 constexpr fs::perms executable = fs::perms::owner_all;
@@ -93,8 +80,8 @@ TEST_F(Launch, RunsDetachedInItsOwnFolder) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ASSERT_TRUE(fs::exists(marker));
-    EXPECT_EQ(contents(marker), fs::canonical(folder).string() +
-                                    "\nargs=0\n/dev/null\n/dev/null\n/dev/null\nsession-leader\n");
+    EXPECT_EQ(readBytes(marker), fs::canonical(folder).string() +
+                                     "\nargs=0\n/dev/null\n/dev/null\n/dev/null\nsession-leader\n");
     expectNoChildren();
 }
 
@@ -109,5 +96,5 @@ TEST_F(Launch, RelativePathIsTakenFromTheCurrentDirectory) {
     for (int i = 0; i < 400 && !fs::exists(root / "marker"); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    EXPECT_EQ(contents(root / "marker"), fs::canonical(root).string() + "\n");
+    EXPECT_EQ(readBytes(root / "marker"), fs::canonical(root).string() + "\n");
 }

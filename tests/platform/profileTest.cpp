@@ -1,12 +1,10 @@
 #include "platform/profile/profile.h"
 #include "platform/encoding/gbk.h"
+#include "tests/support/testFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <set>
 #include <sys/resource.h>
@@ -14,22 +12,12 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
 // Fixtures are written in UTF-8 here and stored as GBK, as the program stores them.
-std::string gbk(std::string_view utf8) {
-    return encoding::toGbk(utf8);
-}
+using encoding::toGbk;
+using testsupport::readBytes;
+using testsupport::writeBytes;
 
-std::string readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const fs::path& file, std::string_view bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+namespace {
 
 std::set<std::string> namesIn(const fs::path& dir) {
     std::set<std::string> names;
@@ -48,16 +36,9 @@ const std::string fallback = "FB";
 
 class Profile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vorlane-profile-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        file = dir / "test.ini";
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    fs::path dir;
-    fs::path file;
+    testsupport::TempDir scratch;
+    const fs::path dir = scratch.path();
+    const fs::path file = dir / "test.ini";
 };
 
 struct WriteCase {
@@ -108,10 +89,11 @@ TEST_F(Profile, WriteProducesExactBytes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         fs::remove(file);
-        if (c.before) writeBytes(file, gbk(*c.before));
-        EXPECT_TRUE(profile::writeString(file, gbk(c.section), gbk(c.key), gbk(c.value)));
-        EXPECT_EQ(readBytes(file), gbk(c.after));
-        EXPECT_EQ(profile::readString(file, gbk(c.section), gbk(c.key), fallback), gbk(c.value));
+        if (c.before) writeBytes(file, toGbk(*c.before));
+        EXPECT_TRUE(profile::writeString(file, toGbk(c.section), toGbk(c.key), toGbk(c.value)));
+        EXPECT_EQ(readBytes(file), toGbk(c.after));
+        EXPECT_EQ(profile::readString(file, toGbk(c.section), toGbk(c.key), fallback),
+                  toGbk(c.value));
         EXPECT_EQ(namesIn(dir), std::set<std::string>{"test.ini"}); // no temporary file left
     }
 }
@@ -153,8 +135,9 @@ TEST_F(Profile, ReadFindsTheRightValue) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        writeBytes(file, gbk(c.content));
-        EXPECT_EQ(profile::readString(file, gbk(c.section), gbk(c.key), fallback), gbk(c.expected));
+        writeBytes(file, toGbk(c.content));
+        EXPECT_EQ(profile::readString(file, toGbk(c.section), toGbk(c.key), fallback),
+                  toGbk(c.expected));
     }
 }
 
@@ -176,7 +159,8 @@ TEST_F(Profile, LongValuesAreCut) {
         {whole + "bcd", whole},
         {"\"" + whole + "x\"", whole}, // quotes removed first, then cut
         // the cut is by bytes, even through a double-byte character
-        {std::string(max - 1, 'a') + gbk("啊"), std::string(max - 1, 'a') + gbk("啊").substr(0, 1)},
+        {std::string(max - 1, 'a') + toGbk("啊"),
+         std::string(max - 1, 'a') + toGbk("啊").substr(0, 1)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored.size());
@@ -245,7 +229,7 @@ TEST_F(Profile, WriteIntoImpossiblePlaceChangesNothing) {
 }
 
 TEST_F(Profile, WriteFailingHalfWayLeavesOldFileIntact) {
-    const std::string before = gbk("[设置]\r\n左边=1\r\n; keep me\r\n");
+    const std::string before = toGbk("[设置]\r\n左边=1\r\n; keep me\r\n");
     writeBytes(file, before);
     // Files may not grow beyond 64 bytes: writing the new content fails part of the way through.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -255,7 +239,7 @@ TEST_F(Profile, WriteFailingHalfWayLeavesOldFileIntact) {
     small.rlim_cur = 64;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const bool written =
-        profile::writeString(file, gbk("设置"), gbk("左边"), std::string(4096, '7'));
+        profile::writeString(file, toGbk("设置"), toGbk("左边"), std::string(4096, '7'));
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &saved), 0);
     EXPECT_FALSE(written);
     EXPECT_EQ(readBytes(file), before);

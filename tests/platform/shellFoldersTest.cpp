@@ -1,5 +1,7 @@
 #include "platform/shell/folders.h"
 
+#include "tests/support/testFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -18,11 +20,6 @@ namespace {
 class Folders : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vorlane-folders-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-        home = root / "home";
-        config = root / "config";
         fs::create_directories(home);
         fs::create_directories(config);
         for (const char* name : variables) {
@@ -42,11 +39,10 @@ class Folders : public ::testing::Test {
                 unsetenv(name);
             }
         }
-        fs::remove_all(root);
     }
 
     void writeUserDirs(const std::string& text, const fs::path& dir) {
-        std::ofstream(dir / "user-dirs.dirs", std::ios::binary) << text;
+        testsupport::writeBytes(dir / "user-dirs.dirs", text);
     }
 
     // "dir/" as specialFolderPath gives it.
@@ -54,8 +50,9 @@ class Folders : public ::testing::Test {
 
     static constexpr const char* variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
                                                 "XDG_CACHE_HOME", "TMPDIR"};
+    testsupport::TempDir scratch;
+    const fs::path root = scratch.path(), home = root / "home", config = root / "config";
     std::vector<std::pair<const char*, std::optional<std::string>>> saved;
-    fs::path root, home, config;
 };
 
 struct DesktopCase {

@@ -1,23 +1,19 @@
 // Runs with SDL_AUDIODRIVER naming a driver that does not exist: there is no audio output.
 #include "platform/sound/sound.h"
 #include "tests/platform/soundCapture.h"
+#include "tests/support/testFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <string>
-#include <unistd.h>
 
 namespace {
 
 TEST(SoundWithoutDevice, EveryCallIsASilentNoOp) {
     auto wave = soundcapture::wavFile(11025, 8, 1, soundcapture::tone(440, 0.5, 11025, 1, 0.4));
-    std::filesystem::path file = std::filesystem::temp_directory_path() /
-                                 ("vorlane-sound-nodevice-" + std::to_string(getpid()) + ".wav");
-    std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(wave.data()),
-               static_cast<std::streamsize>(wave.size()));
+    const testsupport::TempDir scratch;
+    const std::filesystem::path file = scratch.path() / "tone.wav";
+    testsupport::writeBytes(file, wave);
 
     testing::internal::CaptureStderr();
     for (int i = 0; i < 3; ++i) {
@@ -31,7 +27,6 @@ TEST(SoundWithoutDevice, EveryCallIsASilentNoOp) {
     sound::beep();
     EXPECT_FALSE(sound::play(wave));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    std::filesystem::remove(file);
 }
 
 } // namespace

@@ -2,16 +2,15 @@
 #include "platform/sound/sound.h"
 #include "platform/sound/midiLength.h"
 #include "tests/platform/soundCapture.h"
+#include "tests/support/testFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -224,18 +223,13 @@ TEST(SoundOutput, NoiseBehindSignaturesNeitherCrashesNorStopsTheSound) {
 
 class SoundFiles : public testing::Test {
   protected:
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("vorlane-sound-files-" + std::to_string(getpid()));
-
-    void SetUp() override { std::filesystem::create_directories(dir); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    testsupport::TempDir scratch;
+    const std::filesystem::path dir = scratch.path();
 
     std::filesystem::path write(const char* name, const Bytes& bytes) {
         std::filesystem::path file =
             dir / std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(name)));
-        std::ofstream(file, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+        testsupport::writeBytes(file, bytes);
         return file;
     }
 };

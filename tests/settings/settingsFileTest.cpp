@@ -2,32 +2,18 @@
 
 #include "core/textRules.h"
 #include "platform/encoding/gbk.h"
+#include "tests/support/testFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-
 namespace fs = std::filesystem;
+using encoding::toGbk;
 using settings::Key;
 using settings::Kind;
+using testsupport::readBytes;
+using testsupport::writeBytes;
 
 namespace {
-
-std::string gbk(std::string_view utf8) {
-    return encoding::toGbk(utf8);
-}
-
-std::string readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const fs::path& file, std::string_view bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // Where this test program lives, found here without the store's help.
 fs::path exeDirectory() {
@@ -60,26 +46,17 @@ std::vector<KeyRow> keyRows() {
 
 class SettingsFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vorlane-settings-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        file = dir / "Vorlane时辰提醒.ini";
-        settings::setSettingsPath(file);
-    }
-    void TearDown() override {
-        settings::setSettingsPath({});
-        fs::remove_all(dir);
-    }
+    void SetUp() override { settings::setSettingsPath(file); }
+    void TearDown() override { settings::setSettingsPath({}); }
 
-    fs::path dir;
-    fs::path file;
+    testsupport::TempDir scratch;
+    const fs::path file = scratch.path() / "Vorlane时辰提醒.ini";
 };
 
 TEST_F(SettingsFile, EveryKeyGivesItsDefaultWithoutFile) {
     for (const auto& row : keyRows()) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(settings::readSetting(row.key), gbk(row.fallback));
+        EXPECT_EQ(settings::readSetting(row.key), toGbk(row.fallback));
         EXPECT_EQ(settings::readSetting(row.key, "x"), "x");
         EXPECT_EQ(settings::kindOf(row.key), row.kind);
     }
@@ -89,16 +66,16 @@ TEST_F(SettingsFile, EveryKeyGivesItsDefaultWithoutFile) {
 TEST_F(SettingsFile, EveryKeyIsStoredUnderItsNameInSection) {
     for (const auto& row : keyRows()) {
         SCOPED_TRACE(row.name);
-        writeBytes(file, gbk("[设置]\r\n" + row.name + "=甲7\r\n"));
-        EXPECT_EQ(settings::readSetting(row.key), gbk("甲7"));
+        writeBytes(file, toGbk("[设置]\r\n" + row.name + "=甲7\r\n"));
+        EXPECT_EQ(settings::readSetting(row.key), toGbk("甲7"));
         fs::remove(file);
-        settings::writeSetting(row.key, gbk("乙8"));
-        EXPECT_EQ(readBytes(file), gbk("[设置]\r\n" + row.name + "=乙8\r\n"));
+        settings::writeSetting(row.key, toGbk("乙8"));
+        EXPECT_EQ(readBytes(file), toGbk("[设置]\r\n" + row.name + "=乙8\r\n"));
     }
 }
 
 TEST_F(SettingsFile, PresentEmptyValueIsNotReplacedByDefault) {
-    writeBytes(file, gbk("[设置]\r\n桌面导航=\r\n音乐=\r\n提醒时间段设置=\r\n"));
+    writeBytes(file, toGbk("[设置]\r\n桌面导航=\r\n音乐=\r\n提醒时间段设置=\r\n"));
     EXPECT_EQ(settings::readSetting(Key::DesktopLink), "");
     EXPECT_EQ(settings::readSetting(Key::Music), "");
     EXPECT_EQ(settings::readSetting(Key::Advances), "");
@@ -111,24 +88,24 @@ TEST_F(SettingsFile, KeysStandInTheOrderOfTheirFirstWrite) {
         settings::writeSetting(Key::Advances, "0*0*0*0*0*0*0*0*0*0*0*0*");
     settings::writeSetting(Key::Left, "-8");
     settings::writeSetting(Key::Top, "120");
-    EXPECT_EQ(readBytes(file), gbk("[设置]\r\n"
-                                   "第一次启动=1\r\n"
-                                   "提醒时间段设置=0*0*0*0*0*0*0*0*0*0*0*0*\r\n"
-                                   "左边=-8\r\n"
-                                   "顶边=120\r\n"));
+    EXPECT_EQ(readBytes(file), toGbk("[设置]\r\n"
+                                     "第一次启动=1\r\n"
+                                     "提醒时间段设置=0*0*0*0*0*0*0*0*0*0*0*0*\r\n"
+                                     "左边=-8\r\n"
+                                     "顶边=120\r\n"));
 }
 
 TEST_F(SettingsFile, TogglingFlagsTwiceKeepsOneLineEach) {
     const std::string other = "[其他]\r\n甲=乙\r\n";
-    writeBytes(file, gbk("[设置]\r\n第一次启动=1\r\n" + other));
+    writeBytes(file, toGbk("[设置]\r\n第一次启动=1\r\n" + other));
     for (const char* value : {"0", "1", "0"}) {
         for (const Key key : {Key::Beep, Key::MessageBox, Key::Music, Key::Launcher}) {
             settings::writeSetting(key, value);
         }
     }
-    EXPECT_EQ(readBytes(file), gbk("[设置]\r\n第一次启动=1\r\n蜂鸣=0\r\n提示框=0\r\n音乐=0\r\n"
-                                   "启动登录器=0\r\n" +
-                                   other));
+    EXPECT_EQ(readBytes(file), toGbk("[设置]\r\n第一次启动=1\r\n蜂鸣=0\r\n提示框=0\r\n音乐=0\r\n"
+                                     "启动登录器=0\r\n" +
+                                     other));
 }
 
 TEST(Settings, OnlyTheExactTextOneIsOn) {
@@ -141,7 +118,7 @@ TEST(Settings, OnlyTheExactTextOneIsOn) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.utf8);
-        EXPECT_EQ(settings::isOn(gbk(c.utf8)), c.on);
+        EXPECT_EQ(settings::isOn(toGbk(c.utf8)), c.on);
     }
 }
 
@@ -158,7 +135,7 @@ TEST(Settings, StoredPathsAreTakenFromTheRunDirectory) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
-        EXPECT_EQ(settings::resolveStoredPath(gbk(c.stored)), c.expected);
+        EXPECT_EQ(settings::resolveStoredPath(toGbk(c.stored)), c.expected);
     }
 }
 
@@ -185,7 +162,7 @@ TEST_F(SettingsFile, MusicFileFollowsTheStoredPath) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
-        writeBytes(file, gbk("[设置]\r\n音乐路径=" + c.stored + "\r\n"));
+        writeBytes(file, toGbk("[设置]\r\n音乐路径=" + c.stored + "\r\n"));
         EXPECT_EQ(settings::musicFilePath(), c.expected);
     }
 }
@@ -199,7 +176,7 @@ TEST_F(SettingsFile, IntegersReadWithTheTextRule) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
-        writeBytes(file, gbk("[设置]\r\n左边=" + c.stored + "\r\n"));
+        writeBytes(file, toGbk("[设置]\r\n左边=" + c.stored + "\r\n"));
         EXPECT_EQ(core::textToInt(settings::readSetting(Key::Left)), c.value);
     }
 }

@@ -6,6 +6,7 @@
 #include "platform/encoding/gbk.h"
 #include "platform/toolkit/testing.h"
 #include "settings/settingsFile.h"
+#include "tests/support/testFiles.h"
 #include "ui/forms.h"
 #include "ui/programState.h"
 
@@ -21,21 +22,13 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 using namespace ui;
 using encoding::toGbk;
+using testsupport::readBytes;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The settings file's content from lines given in UTF-8, as the program stores it.
 std::string iniBytes(std::initializer_list<const char*> lines) {
@@ -87,7 +80,7 @@ class MainWindowTest : public QObject {
     fs::path desktop;
 
     void start(const std::string& iniContent) {
-        if (!iniContent.empty()) std::ofstream(ini, std::ios::binary) << iniContent;
+        if (!iniContent.empty()) testsupport::writeBytes(ini, iniContent);
         app::allocateProgramState();
         QVERIFY(!toolkit::loadWindow(mainForm).isNull());
     }

@@ -1,6 +1,8 @@
 // The built-in alarm sound written beside the program when it is missing.
 #include "workers/alerts.h"
 
+#include "tests/support/testFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -8,37 +10,26 @@
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
+using testsupport::readBytes;
 
 namespace {
 
 class AlarmFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vorlane-alarm-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-        file = root / "报警.wav";
-    }
-    void TearDown() override { fs::remove_all(root); }
-
-    static std::vector<std::uint8_t> contents(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
     std::size_t entries() const {
         return static_cast<std::size_t>(
             std::distance(fs::directory_iterator(root), fs::directory_iterator()));
     }
 
-    fs::path root;
-    fs::path file;
+    testsupport::TempDir scratch;
+    const fs::path root = scratch.path();
+    const fs::path file = root / "报警.wav";
     const std::vector<std::uint8_t> bytes{'R', 'I', 'F', 'F', 0, 1, 2, 0xFF, 0x80};
 };
 
 TEST_F(AlarmFile, MissingFileIsWrittenWhole) {
     EXPECT_TRUE(workers::ensureAlarmSoundFile(file, bytes));
-    EXPECT_EQ(contents(file), bytes);
+    EXPECT_EQ(readBytes(file), std::string(bytes.begin(), bytes.end()));
     EXPECT_EQ(entries(), 1u); // no temporary file left behind
     struct stat info {};
     ASSERT_EQ(stat(file.c_str(), &info), 0);
@@ -61,13 +52,12 @@ TEST_F(AlarmFile, ExistingNameIsLeftAlone) {
         fs::remove_all(file);
         c.make(file);
         const auto status = fs::symlink_status(file).type();
-        const auto before = fs::is_regular_file(fs::symlink_status(file))
-                                ? contents(file)
-                                : std::vector<std::uint8_t>{};
+        const std::string before =
+            fs::is_regular_file(fs::symlink_status(file)) ? readBytes(file) : "";
         EXPECT_TRUE(workers::ensureAlarmSoundFile(file, bytes));
         EXPECT_EQ(fs::symlink_status(file).type(), status);
         if (status == fs::file_type::regular) {
-            EXPECT_EQ(contents(file), before);
+            EXPECT_EQ(readBytes(file), before);
         }
         EXPECT_EQ(entries(), 1u);
     }

@@ -10,6 +10,8 @@
 #include "platform/toolkit/toolkit.h"
 #include "settings/settingsFile.h"
 #include "tests/platform/soundCapture.h"
+#include "tests/support/testFiles.h"
+#include "tests/support/workerWindow.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -25,46 +27,10 @@
 
 using namespace toolkit;
 using namespace workers;
+using testsupport::writeBytes;
 namespace fs = std::filesystem;
 
 namespace {
-
-const ControlTemplate controls[] = {
-    {.name = "beep",
-     .kind = Kind::CheckBox,
-     .left = 10,
-     .top = 10,
-     .width = 60,
-     .height = 20,
-     .visible = true,
-     .text = "蜂鸣"},
-    {.name = "music",
-     .kind = Kind::CheckBox,
-     .left = 10,
-     .top = 30,
-     .width = 60,
-     .height = 20,
-     .visible = true,
-     .text = "音乐"},
-    {.name = "box",
-     .kind = Kind::CheckBox,
-     .left = 10,
-     .top = 50,
-     .width = 60,
-     .height = 20,
-     .visible = true,
-     .text = "提示框"},
-    {.name = "launcher",
-     .kind = Kind::CheckBox,
-     .left = 10,
-     .top = 70,
-     .width = 60,
-     .height = 20,
-     .visible = true,
-     .text = "启动登录器"},
-};
-
-const FormTemplate form{.name = "alerts", .width = 300, .height = 150, .controls = controls};
 
 QMessageBox* openAlertBox() {
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -88,12 +54,6 @@ bool programWasStarted() {
         waitpid(-1, &status, 0); // still running: let it end
     }
     return true;
-}
-
-void writeFile(const fs::path& file, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace
@@ -133,15 +93,10 @@ class AlertsTest : public QObject {
     void cleanupTestCase() { sound::shutdown(); }
 
     void init() {
-        window = loadWindow(form);
+        const testsupport::WorkerWindow w = testsupport::openWorkerWindow();
+        window = w.window;
         QVERIFY(!window.isNull());
-        inputs.beepBox = control(window, "beep");
-        inputs.musicBox = control(window, "music");
-        inputs.messageBoxBox = control(window, "box");
-        inputs.launcherBox = control(window, "launcher");
-        for (int k = 0; k < core::periodCount; ++k) {
-            inputs.periodNames[k] = encoding::toGbk(core::PeriodTable[k].name);
-        }
+        inputs = w.alerts;
         settings::writeSetting(settings::Key::GamePath, "");
         settings::writeSetting(settings::Key::MusicPath, "");
         fs::remove(launcherMarker);
@@ -229,11 +184,11 @@ class AlertsTest : public QObject {
         const fs::path shortTone = root() / "short.wav";
         const fs::path longTone = root() / "long.wav";
         const fs::path garbage = root() / "garbage.wav";
-        writeFile(shortTone,
-                  soundcapture::wavFile(22050, 16, 1, soundcapture::tone(440, 0.4, 22050, 1, 0.5)));
-        writeFile(longTone,
-                  soundcapture::wavFile(22050, 16, 1, soundcapture::tone(440, 1.2, 22050, 1, 0.5)));
-        writeFile(garbage, std::vector<std::uint8_t>(4000, 0x5A));
+        writeBytes(shortTone, soundcapture::wavFile(22050, 16, 1,
+                                                    soundcapture::tone(440, 0.4, 22050, 1, 0.5)));
+        writeBytes(longTone, soundcapture::wavFile(22050, 16, 1,
+                                                   soundcapture::tone(440, 1.2, 22050, 1, 0.5)));
+        writeBytes(garbage, std::vector<std::uint8_t>(4000, 0x5A));
         struct Case {
             const char* what;
             bool beep, music;

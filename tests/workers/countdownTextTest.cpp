@@ -2,20 +2,14 @@
 #include "workers/tickers.h"
 
 #include "platform/encoding/gbk.h"
+#include "tests/support/workerWindow.h"
 
 #include <gtest/gtest.h>
 
 using namespace workers;
+using testsupport::gbkPeriodNames;
 
 namespace {
-
-PeriodNames gbkPeriodNames() {
-    PeriodNames names;
-    for (int k = 0; k < core::periodCount; ++k) {
-        names[k] = encoding::toGbk(core::PeriodTable[k].name);
-    }
-    return names;
-}
 
 TEST(Countdown, TextAtMoments) {
     struct Case {

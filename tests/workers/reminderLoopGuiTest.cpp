@@ -9,6 +9,7 @@
 
 #include "platform/encoding/gbk.h"
 #include "platform/toolkit/toolkit.h"
+#include "tests/support/workerWindow.h"
 
 #include <QMessageBox>
 #include <QTest>
@@ -21,28 +22,6 @@ using namespace workers;
 using namespace std::chrono_literals;
 
 namespace {
-
-const ControlTemplate controls[] = {
-    {.name = "advance", .kind = Kind::EditBox, .left = 8, .top = 100, .width = 30, .height = 20},
-    {.name = "box",
-     .kind = Kind::CheckBox,
-     .left = 8,
-     .top = 140,
-     .width = 80,
-     .height = 20,
-     .visible = true,
-     .text = "提示框"},
-};
-
-const FormTemplate form{.name = "reminder", .width = 536, .height = 191, .controls = controls};
-
-PeriodNames gbkPeriodNames() {
-    PeriodNames names;
-    for (int k = 0; k < core::periodCount; ++k) {
-        names[k] = encoding::toGbk(core::PeriodTable[k].name);
-    }
-    return names;
-}
 
 int openAlertBoxes() {
     int open = 0;
@@ -61,18 +40,13 @@ class ReminderLoopGuiTest : public QObject {
 
     ManualClock clock{ManualClock::at(0, 0, 0)};
     SharedSelection selection;
-    ControlRef window;
-    std::array<ControlRef, core::periodCount> boxes;
-    AlertInputs alerts;
+    testsupport::WorkerWindow win;
     std::mutex mutex;
     std::vector<int> delivered;
     std::jthread loop;
 
     ReminderInputs inputs() {
-        ReminderInputs in;
-        in.selection = &selection;
-        in.periodNames = gbkPeriodNames();
-        in.advanceText = [b = boxes](int k) { return text(b.at(k - 1)); };
+        ReminderInputs in = testsupport::reminderInputs(win, &selection);
         in.clock = &clock;
         return in;
     }
@@ -84,28 +58,20 @@ class ReminderLoopGuiTest : public QObject {
 
   private slots:
     void init() {
-        window = loadWindow(form);
-        QVERIFY(!window.isNull());
-        for (int k = 0; k < core::periodCount; ++k) {
-            boxes[k] = clone(control(window, "advance"));
-            setLeft(boxes[k], 8 + 43 * k);
-            setVisible(boxes[k], true);
-            setText(boxes[k], "0");
-        }
-        alerts.messageBoxBox = control(window, "box");
-        alerts.periodNames = gbkPeriodNames();
-        setChecked(alerts.messageBoxBox, true);
+        win = testsupport::openWorkerWindow();
+        QVERIFY(!win.window.isNull());
+        setChecked(win.alerts.messageBoxBox, true);
         delivered.clear();
     }
 
     void cleanup() {
         if (loop.joinable()) workertest::stopAndJoin(loop);
-        closeWindow(window);
+        closeWindow(win.window);
         QTest::qWait(1);
     }
 
     void editedBoxCountsFromTheNextPass() {
-        setText(boxes[1], "30");
+        setText(win.advanceBoxes[1], "30");
         selection.store(std::make_shared<const std::string>(encoding::toGbk("巳*")));
         clock.set(ManualClock::at(10, 4, 26));
         ReminderInputs in = inputs();
@@ -115,9 +81,9 @@ class ReminderLoopGuiTest : public QObject {
         };
         loop = startReminderLoop(in);
         QTRY_COMPARE_WITH_TIMEOUT(clock.sleepers(), 1, 20000);
-        setText(boxes[1], encoding::toGbk("３２")); // typed full-width: due at :28, not :30
-        step();                                     // :27
-        step();                                     // :28
+        setText(win.advanceBoxes[1], encoding::toGbk("３２")); // full-width: due at :28, not :30
+        step();                                                // :27
+        step();                                                // :28
         {
             std::lock_guard lock(mutex);
             QCOMPARE(delivered, std::vector<int>{2});
@@ -129,8 +95,8 @@ class ReminderLoopGuiTest : public QObject {
     }
 
     void stopFromTheGuiThreadWhileTheAlertBoxIsOpen() {
-        setText(boxes[0], "3330"); // 辰 and 巳 both due at :30; 辰 comes first
-        setText(boxes[1], "30");
+        setText(win.advanceBoxes[0], "3330"); // 辰 and 巳 both due at :30; 辰 comes first
+        setText(win.advanceBoxes[1], "30");
         selection.store(std::make_shared<const std::string>(encoding::toGbk("辰*巳*")));
         clock.set(ManualClock::at(10, 4, 29));
         ReminderInputs in = inputs();
@@ -139,7 +105,7 @@ class ReminderLoopGuiTest : public QObject {
                 std::lock_guard lock(mutex);
                 delivered.push_back(k);
             }
-            deliverAlert(k, alerts);
+            deliverAlert(k, win.alerts);
         };
         loop = startReminderLoop(in);
         QTRY_COMPARE_WITH_TIMEOUT(clock.sleepers(), 1, 20000);

@@ -8,6 +8,7 @@
 #include "core/periodTable.h"
 #include "platform/encoding/gbk.h"
 #include "platform/threads/threads.h"
+#include "tests/support/workerWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -137,14 +138,6 @@ TEST(DueAlerts, DeliveriesAreForgottenAfterAnHour) {
 
 // ---- the loop on a manual clock --------------------------------------------------------------
 
-PeriodNames gbkPeriodNames() {
-    PeriodNames names;
-    for (int k = 0; k < core::periodCount; ++k) {
-        names[k] = encoding::toGbk(core::PeriodTable[k].name);
-    }
-    return names;
-}
-
 std::shared_ptr<const std::string> selectionOf(std::string_view utf8) {
     return std::make_shared<const std::string>(encoding::toGbk(utf8));
 }
@@ -176,7 +169,7 @@ class ReminderLoop : public ::testing::Test {
         clock.set(ManualClock::at(from.hour, from.minute, from.second));
         selection.store(selectionOf(selectionUtf8));
         loop = startReminderLoop({.selection = &selection,
-                                  .periodNames = gbkPeriodNames(),
+                                  .periodNames = testsupport::gbkPeriodNames(),
                                   .advanceText = [this](int k) { return advanceText(k); },
                                   .deliver = [this](int k) { deliver(k); },
                                   .clock = &clock});

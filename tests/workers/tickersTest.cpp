@@ -6,6 +6,7 @@
 
 #include "platform/encoding/gbk.h"
 #include "platform/toolkit/toolkit.h"
+#include "tests/support/workerWindow.h"
 
 #include <QTest>
 
@@ -45,14 +46,6 @@ const ControlTemplate controls[] = {
 
 const FormTemplate form{.name = "tickers", .width = 536, .height = 191, .controls = controls};
 
-PeriodNames gbkPeriodNames() {
-    PeriodNames names;
-    for (int k = 0; k < core::periodCount; ++k) {
-        names[k] = encoding::toGbk(core::PeriodTable[k].name);
-    }
-    return names;
-}
-
 } // namespace
 
 class TickersTest : public QObject {
@@ -84,7 +77,7 @@ class TickersTest : public QObject {
             setLeft(inputs.periodButtons[k], 20 + 40 * k);
             setVisible(inputs.periodButtons[k], true);
         }
-        inputs.periodNames = gbkPeriodNames();
+        inputs.periodNames = testsupport::gbkPeriodNames();
         inputs.clock = &clock;
     }
 
