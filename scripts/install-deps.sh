@@ -11,6 +11,9 @@ packages=(
   fonts-wqy-microhei timgm6mb-soundfont
   # tests: a virtual display, a window manager, X input and screenshots, a shifted clock
   xvfb xauth openbox xdotool wmctrl x11-utils imagemagick faketime
+  # end-to-end tests: their Python drivers, a session bus and the accessibility bus (texts on
+  # screen read as a screen reader does, through gdbus)
+  python3 dbus-daemon at-spi2-core libglib2.0-bin
   # fuzzing and sanitizer runtimes
   clang libclang-rt-14-dev
 )
