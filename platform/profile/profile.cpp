@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <chrono>
 #include <fcntl.h>
 #include <optional>
@@ -170,6 +172,26 @@ int createTemporary(const std::filesystem::path& target, std::filesystem::path& 
     return -1;
 }
 
+// Removes the temporary files that writers killed in the middle of a write left beside target:
+// those whose process is gone. Files of running writers, this one included, stay.
+void removeStaleTemporaries(const std::filesystem::path& target) {
+    const std::string prefix = "." + target.filename().string() + ".tmp-";
+    std::filesystem::path dir = target.parent_path();
+    if (dir.empty()) dir = ".";
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string rest = name.substr(prefix.size());
+        const std::size_t digits = rest.find_first_not_of("0123456789");
+        if (digits == 0 || digits == std::string::npos || rest[digits] != '-') continue;
+        const long pid = std::strtol(rest.c_str(), nullptr, 10);
+        if (pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == -1 && errno == ESRCH) ::unlink(it->path().c_str());
+    }
+}
+
 // Writes content to a temporary file beside target, flushes it and renames it over target.
 bool replaceFile(const std::filesystem::path& target, std::string_view content,
                  const std::optional<struct stat>& old) {
@@ -200,6 +222,7 @@ bool replaceFile(const std::filesystem::path& target, std::string_view content,
         ::fsync(dirFd);
         ::close(dirFd);
     }
+    removeStaleTemporaries(target);
     return true;
 }
 

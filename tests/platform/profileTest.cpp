@@ -9,6 +9,8 @@
 #include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -244,6 +246,21 @@ TEST_F(Profile, WriteFailingHalfWayLeavesOldFileIntact) {
     EXPECT_FALSE(written);
     EXPECT_EQ(readBytes(file), before);
     EXPECT_EQ(namesIn(dir), std::set<std::string>{"test.ini"});
+}
+
+TEST_F(Profile, TemporariesOfKilledWritersAreClearedByTheNextWrite) {
+    // A writer killed between creating its temporary file and renaming it leaves the file
+    // behind; the next write removes those whose process is gone, and no others.
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const std::string deadTemp = ".test.ini.tmp-" + std::to_string(gone) + "-0-12";
+    const std::string liveTemp = ".test.ini.tmp-1-0-34"; // process 1 always runs
+    const std::string stranger = ".test.ini.tmp-x";
+    for (const std::string& name : {deadTemp, liveTemp, stranger}) writeBytes(dir / name, "half");
+    ASSERT_TRUE(profile::writeString(file, toGbk("设置"), toGbk("左边"), "5"));
+    EXPECT_EQ(namesIn(dir), (std::set<std::string>{"test.ini", liveTemp, stranger}));
 }
 
 TEST_F(Profile, ExistingPermissionsAreKept) {
