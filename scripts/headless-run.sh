@@ -7,14 +7,20 @@ shot="$(pwd)/build/screenshot.png"
 workdir="$(dirname "$exe")"
 
 display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $wm $xvfb 2>/dev/null || true' EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
+openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
-sleep 0.5
+# Openbox announces itself before its event loop runs, and a window mapped meanwhile is never
+# shown: it is ready once it has carried out a request (a number of desktops nothing else sets).
+for _ in $(seq 100); do
+  xprop -root _NET_NUMBER_OF_DESKTOPS 2>/dev/null | grep -q '= 7$' && break
+  wmctrl -n 7 2>/dev/null || true
+  sleep 0.1
+done
 
 (cd "$workdir" && "$exe") &
 app=$!
