@@ -121,3 +121,55 @@ write("sound_play", "tone8.wav", wav(8000, 8, 1, square(400, 16)))
 write("sound_play", "tone16-stereo.wav", wav(11025, 16, 2, square(300, 20)))
 write("sound_play", "truncated.wav", wav(8000, 16, 1, square(200, 16))[:-100])
 write("sound_play", "not-a-sound.txt", gbk("这不是声音文件"))
+
+
+# The other kinds the sound layer tells apart, each as small as its format allows.
+def aiff(rate_exponent, samples):
+    data = bytes(s & 0xFF for s in samples)
+    rate = struct.pack(">HQ", 0x3FFF + rate_exponent, 8000 << (63 - rate_exponent))  # 8000 Hz
+    comm = struct.pack(">hIh", 1, len(data), 8) + rate
+    ssnd = struct.pack(">II", 0, 0) + data
+    body = b"AIFF" + b"COMM" + struct.pack(">I", len(comm)) + comm + b"SSND" + struct.pack(">I", len(ssnd)) + ssnd
+    return b"FORM" + struct.pack(">I", len(body)) + body
+
+
+def voc(samples):
+    data = bytes(128 + round(s * 100) for s in samples)
+    header = b"Creative Voice File\x1a" + struct.pack("<HHH", 26, 0x010A, 0x1129)
+    block = bytes([1]) + struct.pack("<I", len(data) + 2)[:3] + bytes([256 - 125, 0]) + data
+    return header + block + b"\0"
+
+
+def crc(data, poly, bits):
+    value = 0
+    top = 1 << (bits - 1)
+    for byte in data:
+        value ^= byte << (bits - 8)
+        for _ in range(8):
+            value = ((value << 1) ^ poly) if value & top else value << 1
+            value &= (1 << bits) - 1
+    return value
+
+
+def flac():
+    info = struct.pack(">HH", 192, 192) + b"\0" * 6  # block sizes; frame sizes unknown
+    info += ((44100 << 44) | (0 << 41) | (15 << 36) | 192).to_bytes(8, "big")  # mono, 16 bits
+    info += b"\0" * 16  # no MD5
+    header = b"\xff\xf8\x19\x08\x00"  # 192 samples at 44.1 kHz, mono, 16 bits, frame 0
+    frame = header + bytes([crc(header, 0x07, 8)]) + b"\x00\x00\x00"  # one constant subframe: 0
+    frame += crc(frame, 0x8005, 16).to_bytes(2, "big")
+    return b"fLaC" + b"\x80\x00\x00\x22" + info + frame
+
+
+def mp3_frames(count):
+    # MPEG-1 layer III, 128 kbit/s, 44.1 kHz, mono: 417 bytes a frame; all-zero side information
+    # and main data decode as silence.
+    return (b"\xff\xfb\x90\xc0" + b"\0" * 413) * count
+
+
+write("sound_play", "tone.aiff", aiff(12, [(i // 8) % 2 * 60 - 30 for i in range(200)]))
+write("sound_play", "tone.voc", voc(square(200, 16)))
+write("sound_play", "silence.flac", flac())
+write("sound_play", "silence.mp3", mp3_frames(3))
+write("sound_play", "tagged.mp3", b"ID3\x03\x00\x00\x00\x00\x00\x0a" + b"\0" * 10 + mp3_frames(2))
+write("sound_play", "broken.ogg", b"OggS\x00\x02" + b"\0" * 20 + b"\x01\x1evorbis")

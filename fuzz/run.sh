@@ -40,8 +40,13 @@ options() {
   esac
 }
 
+# Leaks are looked for everywhere but in sound playback: SDL2_mixer 2.6.2 leaks on rejected
+# VOC and AIFF files (docs/fuzzing.md).
+leaks() {
+  if [ "$1" = sound_play ]; then echo 0; else echo 1; fi
+}
+
 build build-fuzz
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 
 status=0
@@ -53,7 +58,8 @@ for t in "${targets[@]}"; do
   mkdir -p "$work" "$artifacts" build-fuzz/logs
   echo "fuzzing $t for $seconds s (log: $log)"
   # shellcheck disable=SC2046
-  if build-fuzz/bin/fuzz_"$t" -max_total_time="$seconds" -print_final_stats=1 \
+  if ASAN_OPTIONS=detect_leaks=$(leaks "$t") build-fuzz/bin/fuzz_"$t" \
+    -max_total_time="$seconds" -print_final_stats=1 \
     -artifact_prefix="$artifacts/" $(options "$t") "$work" "fuzz/corpus/$t" >"$log" 2>&1; then
     crashed[$t]=no
   else

@@ -14,8 +14,11 @@ packages=(
   # end-to-end tests: their Python drivers, a session bus and the accessibility bus (texts on
   # screen read as a screen reader does, through gdbus)
   python3 dbus-daemon at-spi2-core libglib2.0-bin
-  # fuzzing and sanitizer runtimes
-  clang libclang-rt-14-dev
+  # fuzzing and sanitizer runtimes; llvm-cov for the fuzzers' source coverage
+  clang libclang-rt-14-dev llvm-14
+  # start-up benchmark (bench/startup.sh): its X11 watcher, and patchelf for its variant of the
+  # program without the sound libraries
+  libx11-dev patchelf
 )
 
 missing=()
