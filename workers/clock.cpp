@@ -14,6 +14,9 @@ using std::chrono::system_clock;
 // slower than the steady one while it is being slewed) is topped up; anything more means the
 // wall clock was stepped back, and the wait is over anyway.
 constexpr auto topUpLimit = std::chrono::milliseconds(100);
+// Each wait is aimed this far past the deadline, so that a wall clock running a hair slow does
+// not cost a second, tiny wait (and wake-up) at every deadline.
+constexpr auto overshoot = std::chrono::milliseconds(1);
 
 class SystemClock final : public Clock {
   public:
@@ -24,7 +27,7 @@ class SystemClock final : public Clock {
     bool sleepUntil(TimePoint deadline) override {
         auto left = deadline - system_clock::now();
         for (;;) {
-            if (!threads::sleepUntil(steady_clock::now() + left)) {
+            if (!threads::sleepUntil(steady_clock::now() + left + overshoot)) {
                 return false;
             }
             left = deadline - system_clock::now();
