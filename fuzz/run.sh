@@ -9,6 +9,9 @@
 #
 # Targets: ini text_to_int lists midi_length sound_play (all by default); 60 seconds each by
 # default. FUZZ_COVERAGE=0 skips the coverage build, JOBS sets the build's parallelism (2).
+# FUZZ_SOUND_SKIP lists the signatures of inputs sound_play passes over; by default "fLaC":
+# SDL2_mixer 2.6.2 crashes on a FLAC file whose frames have fewer channels than its header
+# says (docs/fuzzing.md). FUZZ_SOUND_SKIP= (empty) fuzzes FLAC too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -58,7 +61,8 @@ for t in "${targets[@]}"; do
   mkdir -p "$work" "$artifacts" build-fuzz/logs
   echo "fuzzing $t for $seconds s (log: $log)"
   # shellcheck disable=SC2046
-  if ASAN_OPTIONS=detect_leaks=$(leaks "$t") build-fuzz/bin/fuzz_"$t" \
+  if ASAN_OPTIONS=detect_leaks=$(leaks "$t") VORLANE_FUZZ_SKIP=${FUZZ_SOUND_SKIP-fLaC} \
+    build-fuzz/bin/fuzz_"$t" \
     -max_total_time="$seconds" -print_final_stats=1 \
     -artifact_prefix="$artifacts/" $(options "$t") "$work" "fuzz/corpus/$t" >"$log" 2>&1; then
     crashed[$t]=no
