@@ -20,4 +20,4 @@ test: build
 	@bash scripts/sanitizer-tests.sh
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz build-fuzz-cov
