@@ -1,9 +1,12 @@
 #include "platform/sound/sound.h"
 
+#include "platform/sound/dynamicLoad.h"
+#include "platform/sound/flacCheck.h"
 #include "platform/sound/midiLength.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <chrono>
@@ -48,7 +51,55 @@ constexpr const char* soundFonts[] = {
     "/usr/share/sounds/sf2/FluidR3_GM.sf2",
 };
 
-enum class Kind { unknown, beep, wave, midi, other };
+// The functions of SDL2 and SDL2_mixer this file calls. The libraries are loaded at the first
+// sound rather than linked: with the forty-odd libraries behind them they would be mapped and
+// relocated at every start of the program, which may play its first sound hours later.
+// clang-format off
+#define VORLANE_SDL_FUNCTIONS(X)                                                                   \
+    X(SDL_SetHint) X(SDL_InitSubSystem) X(SDL_QuitSubSystem) X(SDL_RWFromConstMem)
+#define VORLANE_MIXER_FUNCTIONS(X)                                                                 \
+    X(Mix_Init) X(Mix_Quit) X(Mix_OpenAudioDevice) X(Mix_CloseAudio) X(Mix_SetSoundFonts)          \
+    X(Mix_AllocateChannels) X(Mix_ChannelFinished) X(Mix_HookMusicFinished) X(Mix_QuickLoad_RAW)  \
+    X(Mix_LoadWAV_RW) X(Mix_FreeChunk) X(Mix_PlayChannel) X(Mix_Playing) X(Mix_HaltChannel)       \
+    X(Mix_LoadMUS_RW) X(Mix_FreeMusic) X(Mix_PlayMusic) X(Mix_PlayingMusic) X(Mix_HaltMusic)      \
+    X(Mix_MusicDuration)
+// clang-format on
+
+struct Library {
+#define VORLANE_POINTER(name) decltype(&::name) name = nullptr;
+    VORLANE_SDL_FUNCTIONS(VORLANE_POINTER)
+    VORLANE_MIXER_FUNCTIONS(VORLANE_POINTER)
+#undef VORLANE_POINTER
+};
+
+// Filled by loadLibraries() under Shared::openMutex before the sound thread first starts.
+Library sdl;
+
+// Loads SDL2 and SDL2_mixer and fills sdl; true when every function was found. Only the first
+// call tries: a library missing now stays missing, and every further sound is a no-op.
+//
+// The libraries are never unloaded, not even by shutdown(). SDL and the audio back ends it
+// brings in (PulseAudio, ALSA, the MIDI synthesiser) start threads and register handlers of
+// their own; unloading code that one of them may still reach risks a crash at exit, and buys
+// nothing, since shutdown() comes at the end of the process.
+bool loadLibraries() {
+    static const bool loaded = [] {
+        void* sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        void* mixer = sdl2 ? dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_LOCAL) : nullptr;
+        if (!mixer) return false;
+        bool found = true;
+#define VORLANE_LOOK_UP_SDL(name) found = lookUp(sdl2, #name, sdl.name) && found;
+#define VORLANE_LOOK_UP_MIXER(name) found = lookUp(mixer, #name, sdl.name) && found;
+        VORLANE_SDL_FUNCTIONS(VORLANE_LOOK_UP_SDL)
+        VORLANE_MIXER_FUNCTIONS(VORLANE_LOOK_UP_MIXER)
+#undef VORLANE_LOOK_UP_SDL
+#undef VORLANE_LOOK_UP_MIXER
+        return found;
+    }();
+    return loaded;
+}
+
+enum class Kind { unknown, beep, wave, midi, flac, other };
 
 // What the bytes are, by their signature. Wave-like data is PCM the library converts as a
 // whole; MIDI is measured by us; the rest is measured by its decoder.
@@ -62,7 +113,8 @@ Kind kindOf(std::span<const std::uint8_t> b) {
         at(0, "Creative Voice File"))
         return Kind::wave;
     if (at(0, "MThd")) return Kind::midi;
-    if (at(0, "OggS") || at(0, "fLaC") || at(0, "ID3")) return Kind::other;
+    if (at(0, "fLaC")) return Kind::flac;
+    if (at(0, "OggS") || at(0, "ID3")) return Kind::other;
     // An MPEG layer III frame header; the version bits must not be the reserved value.
     if (b.size() >= 2 && b[0] == 0xFF && (b[1] & 0xE6) == 0xE2 && (b[1] & 0x18) != 0x08)
         return Kind::other;
@@ -141,53 +193,54 @@ void makeBeep(Player& p) {
         for (int c = 0; c < outputChannels; ++c)
             p.beepSamples[i * outputChannels + c] = sample;
     }
-    p.beepChunk = Mix_QuickLoad_RAW(reinterpret_cast<Uint8*>(p.beepSamples.data()),
-                                    static_cast<Uint32>(p.beepSamples.size() * 2));
+    p.beepChunk = sdl.Mix_QuickLoad_RAW(reinterpret_cast<Uint8*>(p.beepSamples.data()),
+                                        static_cast<Uint32>(p.beepSamples.size() * 2));
 }
 
 bool openAudio(Player& p) {
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1"); // the window toolkit handles the signals
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Vorlane时辰提醒");
+    if (!loadLibraries()) return false;
+    sdl.SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1"); // the window toolkit handles the signals
+    sdl.SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Vorlane时辰提醒");
     // A WAVE file whose data is cut short is broken: it plays nothing rather than a fragment.
-    SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    Mix_Init(MIX_INIT_MID | MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC | MIX_INIT_OPUS);
-    if (Mix_OpenAudioDevice(outputRate, AUDIO_S16SYS, outputChannels, bufferFrames, nullptr, 0) !=
-        0) {
-        Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sdl.SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
+    if (sdl.SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    sdl.Mix_Init(MIX_INIT_MID | MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC | MIX_INIT_OPUS);
+    if (sdl.Mix_OpenAudioDevice(outputRate, AUDIO_S16SYS, outputChannels, bufferFrames, nullptr,
+                                0) != 0) {
+        sdl.Mix_Quit();
+        sdl.SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
     for (const char* font : soundFonts) {
         std::error_code ec;
         if (std::filesystem::is_regular_file(font, ec)) {
-            Mix_SetSoundFonts(font);
+            sdl.Mix_SetSoundFonts(font);
             break;
         }
     }
-    Mix_AllocateChannels(mixingChannels);
+    sdl.Mix_AllocateChannels(mixingChannels);
     p.channels.assign(mixingChannels, {});
-    Mix_ChannelFinished(onChannelFinished);
-    Mix_HookMusicFinished(onMusicFinished);
+    sdl.Mix_ChannelFinished(onChannelFinished);
+    sdl.Mix_HookMusicFinished(onMusicFinished);
     makeBeep(p);
     return true;
 }
 
 SDL_RWops* reader(const std::vector<std::uint8_t>& bytes) {
-    return SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    return sdl.SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
 }
 
 void release(Player& p, int channel) {
     ChannelUse& use = p.channels[channel];
-    if (use.owned) Mix_FreeChunk(use.chunk);
+    if (use.owned) sdl.Mix_FreeChunk(use.chunk);
     use = {};
 }
 
 void playChunk(Player& p, Mix_Chunk* chunk, bool owned) {
     if (!chunk) return;
-    int channel = Mix_PlayChannel(-1, chunk, 0);
+    int channel = sdl.Mix_PlayChannel(-1, chunk, 0);
     if (channel < 0 || channel >= static_cast<int>(p.channels.size())) {
-        if (owned) Mix_FreeChunk(chunk);
+        if (owned) sdl.Mix_FreeChunk(chunk);
         return;
     }
     release(p, channel); // what the channel played before; it has finished
@@ -196,13 +249,13 @@ void playChunk(Player& p, Mix_Chunk* chunk, bool owned) {
 
 void stream(Player& p, Mix_Music* music, std::vector<std::uint8_t> bytes) {
     if (p.music) {
-        Mix_HaltMusic();
-        Mix_FreeMusic(p.music);
+        sdl.Mix_HaltMusic();
+        sdl.Mix_FreeMusic(p.music);
     }
     p.music = music;
     p.musicBytes = std::move(bytes); // a move keeps the buffer the stream reads from
-    if (Mix_PlayMusic(music, 0) != 0) {
-        Mix_FreeMusic(music);
+    if (sdl.Mix_PlayMusic(music, 0) != 0) {
+        sdl.Mix_FreeMusic(music);
         p.music = nullptr;
         p.musicBytes = {};
     }
@@ -210,7 +263,9 @@ void stream(Player& p, Mix_Music* music, std::vector<std::uint8_t> bytes) {
 
 void start(Player& p, Job& job) {
     if (job.kind == Kind::beep) return playChunk(p, p.beepChunk, false);
-    if (job.kind == Kind::wave) return playChunk(p, Mix_LoadWAV_RW(reader(job.bytes), 1), true);
+    if (job.kind == Kind::wave) return playChunk(p, sdl.Mix_LoadWAV_RW(reader(job.bytes), 1), true);
+    // SDL2_mixer 2.6 crashes on FLAC frames with fewer channels than the stream's header says.
+    if (job.kind == Kind::flac && !flacIsConsistent(job.bytes)) return;
 
     Mix_Music* music = nullptr;
     bool isShort = false;
@@ -220,18 +275,18 @@ void start(Player& p, Job& job) {
         auto seconds = midiSecondsBound(job.bytes);
         isShort = seconds && *seconds <= longestDecodedSeconds;
     } else {
-        music = Mix_LoadMUS_RW(reader(job.bytes), 1);
+        music = sdl.Mix_LoadMUS_RW(reader(job.bytes), 1);
         if (!music) return;
-        double seconds = Mix_MusicDuration(music);
+        double seconds = sdl.Mix_MusicDuration(music);
         isShort = seconds >= 0 && seconds <= longestDecodedSeconds;
     }
     if (isShort) {
-        if (Mix_Chunk* chunk = Mix_LoadWAV_RW(reader(job.bytes), 1)) {
-            if (music) Mix_FreeMusic(music);
+        if (Mix_Chunk* chunk = sdl.Mix_LoadWAV_RW(reader(job.bytes), 1)) {
+            if (music) sdl.Mix_FreeMusic(music);
             return playChunk(p, chunk, true);
         }
     }
-    if (!music) music = Mix_LoadMUS_RW(reader(job.bytes), 1);
+    if (!music) music = sdl.Mix_LoadMUS_RW(reader(job.bytes), 1);
     if (music) stream(p, music, std::move(job.bytes));
 }
 
@@ -240,13 +295,13 @@ bool reap(Player& p) {
     bool sounding = false;
     for (int c = 0; c < static_cast<int>(p.channels.size()); ++c) {
         if (!p.channels[c].chunk) continue;
-        if (Mix_Playing(c))
+        if (sdl.Mix_Playing(c))
             sounding = true;
         else
             release(p, c);
     }
-    if (p.music && !Mix_PlayingMusic()) {
-        Mix_FreeMusic(p.music);
+    if (p.music && !sdl.Mix_PlayingMusic()) {
+        sdl.Mix_FreeMusic(p.music);
         p.music = nullptr;
         p.musicBytes = {};
     }
@@ -254,18 +309,18 @@ bool reap(Player& p) {
 }
 
 void closeAudio(Player& p) {
-    Mix_ChannelFinished(nullptr);
-    Mix_HookMusicFinished(nullptr);
-    Mix_HaltChannel(-1);
-    Mix_HaltMusic();
+    sdl.Mix_ChannelFinished(nullptr);
+    sdl.Mix_HookMusicFinished(nullptr);
+    sdl.Mix_HaltChannel(-1);
+    sdl.Mix_HaltMusic();
     for (int c = 0; c < static_cast<int>(p.channels.size()); ++c)
         release(p, c);
-    if (p.music) Mix_FreeMusic(p.music);
-    Mix_FreeChunk(p.beepChunk);
+    if (p.music) sdl.Mix_FreeMusic(p.music);
+    sdl.Mix_FreeChunk(p.beepChunk);
     p = {};
-    Mix_CloseAudio();
-    Mix_Quit();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sdl.Mix_CloseAudio();
+    sdl.Mix_Quit();
+    sdl.SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 void runSoundThread() {

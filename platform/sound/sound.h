@@ -1,9 +1,10 @@
 // Sound output: the alert beep and playback of sound files held in memory.
 //
-// The audio output is opened by the first call, on the calling thread, whichever it is. Without
-// a usable output every call is a silent no-op; the output is tried again at most once a
-// minute. Decoding and playing happen on a sound thread of our own, so no call waits for a
-// sound. Every function may be called from any thread.
+// The audio libraries (SDL2, SDL2_mixer) are loaded and the audio output is opened by the first
+// call, on the calling thread, whichever it is. Without a usable output every call is a silent
+// no-op; the output is tried again at most once a minute, the libraries never again once they
+// were found missing. Decoding and playing happen on a sound thread of our own, so no call
+// waits for a sound. Every function may be called from any thread.
 #pragma once
 
 #include <cstddef>

@@ -2,12 +2,15 @@
 
 #include "platform/sound/sound.h"
 
+#include <FLAC/stream_encoder.h>
+
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <numbers>
 #include <stdexcept>
@@ -156,6 +159,45 @@ std::vector<std::uint8_t> wavFile(int rate, int bits, int channels,
     }
     if (dataSize & 1) out.push_back(0);
     return out;
+}
+
+std::vector<std::uint8_t> flacFile(int rate, int bits, int channels,
+                                   const std::vector<double>& samples) {
+    std::unique_ptr<FLAC__StreamEncoder, decltype(&FLAC__stream_encoder_delete)> encoder(
+        FLAC__stream_encoder_new(), FLAC__stream_encoder_delete);
+    auto* e = encoder.get();
+    if (!e || !FLAC__stream_encoder_set_channels(e, channels) ||
+        !FLAC__stream_encoder_set_bits_per_sample(e, bits) ||
+        !FLAC__stream_encoder_set_sample_rate(e, rate))
+        throw std::runtime_error("FLAC encoder refused the format");
+    std::vector<std::uint8_t> out;
+    auto write = [](const FLAC__StreamEncoder*, const FLAC__byte buffer[], std::size_t bytes,
+                    std::uint32_t, std::uint32_t, void* data) {
+        auto& out = *static_cast<std::vector<std::uint8_t>*>(data);
+        out.insert(out.end(), buffer, buffer + bytes);
+        return FLAC__STREAM_ENCODER_WRITE_STATUS_OK;
+    };
+    if (FLAC__stream_encoder_init_stream(e, write, nullptr, nullptr, nullptr, &out) !=
+        FLAC__STREAM_ENCODER_INIT_STATUS_OK)
+        throw std::runtime_error("FLAC encoder did not start");
+    const double full = (1 << (bits - 1)) - 1;
+    std::vector<FLAC__int32> pcm;
+    for (double s : samples)
+        pcm.push_back(static_cast<FLAC__int32>(std::lround(full * s)));
+    if (!FLAC__stream_encoder_process_interleaved(
+            e, pcm.data(), static_cast<std::uint32_t>(pcm.size()) / channels) ||
+        !FLAC__stream_encoder_finish(e))
+        throw std::runtime_error("FLAC encoder failed");
+    return out;
+}
+
+std::vector<std::uint8_t> flacFrames(const std::vector<std::uint8_t>& flac) {
+    std::size_t at = 4;
+    for (bool last = false; !last;) {
+        last = flac.at(at) & 0x80;
+        at += 4 + (flac.at(at + 1) << 16 | flac.at(at + 2) << 8 | flac.at(at + 3));
+    }
+    return {flac.begin() + static_cast<std::ptrdiff_t>(at), flac.end()};
 }
 
 std::vector<double> tone(double hz, double seconds, int rate, int channels, double level) {

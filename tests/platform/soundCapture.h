@@ -41,7 +41,16 @@ double energy(const Samples& samples);
 std::vector<std::uint8_t> wavFile(int rate, int bits, int channels,
                                   const std::vector<double>& samples);
 
-// A sine tone for wavFile(), the same in every channel.
+// A FLAC stream of the same samples, made by libFLAC's encoder. Like a stream written without
+// seeking, its STREAMINFO leaves the length and the MD5 sum open, so that the frames of another
+// such stream may be appended to it.
+std::vector<std::uint8_t> flacFile(int rate, int bits, int channels,
+                                   const std::vector<double>& samples);
+
+// What follows the "fLaC" marker and the metadata blocks of a FLAC stream: its frames.
+std::vector<std::uint8_t> flacFrames(const std::vector<std::uint8_t>& flac);
+
+// A sine tone for wavFile() and flacFile(), the same in every channel.
 std::vector<double> tone(double hz, double seconds, int rate, int channels, double level);
 
 // A Standard MIDI File with the given track bodies (events only; each gets its "MTrk" header,

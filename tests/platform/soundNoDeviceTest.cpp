@@ -1,4 +1,5 @@
-// Runs with SDL_AUDIODRIVER naming a driver that does not exist: there is no audio output.
+// Runs without audio output: with SDL_AUDIODRIVER naming a driver that does not exist, and
+// again with a stand-in for SDL2_mixer that lacks its functions (tests/platform/CMakeLists.txt).
 #include "platform/sound/sound.h"
 #include "tests/platform/soundCapture.h"
 #include "tests/support/testFiles.h"

@@ -197,6 +197,33 @@ TEST(SoundOutput, BrokenOrUnknownDataPlaysNothing) {
     }
 }
 
+TEST(SoundFlac, AToneFilePlaysWholeAtItsPitch) {
+    Samples s = capturePlay(flacFile(44100, 16, 2, tone(440, 0.5, 44100, 2, 0.4)));
+    EXPECT_NEAR(soundingSeconds(s), 0.5, 0.02);
+    EXPECT_NEAR(pitchHz(s), 440, 440 * 0.02);
+    EXPECT_GT(peak(s), loud);
+}
+
+// The audio library crashes on frames with fewer channels than the stream's STREAMINFO says.
+TEST(SoundFlac, FramesWithFewerChannelsThanDeclaredPlayNothing) {
+    std::string crash = testsupport::readBytes(LIBRARY_FAULTS "/crash-flac-channels.flac");
+    ASSERT_FALSE(crash.empty());
+    Bytes stereo = flacFile(44100, 16, 2, tone(440, 0.5, 44100, 2, 0.4));
+    Bytes mono = flacFile(44100, 16, 1, tone(440, 0.5, 44100, 1, 0.4));
+    struct Case {
+        const char* name;
+        Bytes bytes;
+    };
+    for (const Case& c : {
+             Case{"the input that crashed the library", Bytes(crash.begin(), crash.end())},
+             Case{"later frames of one channel", concat({stereo, flacFrames(mono)})},
+         }) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(peak(capturePlay(c.bytes)), 0);
+    }
+    EXPECT_GT(peak(capture([] { sound::beep(); })), loud); // and the sound goes on
+}
+
 TEST(SoundOutput, NoiseBehindSignaturesNeitherCrashesNorStopsTheSound) {
     std::mt19937 random(11);
     const std::string_view signatures[] = {"RIFF\xFF\xFF\xFF\x7FWAVEfmt "sv,
