@@ -64,7 +64,9 @@ int entry() {
     std::array<std::int64_t, core::periodCount> due = makeDue(w, 3);
     int round = 0;
 
+    workers::InputsChanged changes;
     workers::ReminderInputs inputs = testsupport::reminderInputs(w, &selection);
+    inputs.changes = &changes;
     inputs.deliver = [&](int k) {
         const workers::TimePoint at = workers::systemClock().now();
         workers::deliverAlert(k, w.alerts);
@@ -77,6 +79,7 @@ int entry() {
         if (k == core::periodCount) {
             if (++round < rounds) {
                 toolkit::callOnGui([&] { due = makeDue(w, 3); });
+                changes.raise();
             } else {
                 bench::quitEvents();
             }

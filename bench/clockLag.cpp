@@ -1,5 +1,5 @@
-// Clock-label lag: how long after each second boundary the clock ticker has written the new
-// time into its label, on the real clock, and whether any second was skipped or repeated. The
+// Clock-label lag: how long after each second boundary the label showing the clock ticker's
+// new time is painted, on the real clock, and whether any second was skipped or repeated. The
 // countdown ticker runs beside it and is measured the same way.
 //
 //   bench_clock_lag [seconds]     (default 120)
@@ -8,56 +8,52 @@
 #include "workers/clock.h"
 
 #include "core/periodTable.h"
+#include "platform/toolkit/testing.h"
 #include "platform/toolkit/toolkit.h"
+
+#include <QEvent>
+#include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <vector>
 
 namespace {
 
 int seconds = 120;
 
-// The system clock, looked at by the ticker that uses it: each wait for the next boundary
-// starts right after the pass has written its label, so the time of that call bounds the lag
-// of the label update from above.
-class ObservedClock final : public workers::Clock {
+// Watches a label's paints on the GUI thread: the first paint of each new text is the moment
+// that text reaches the screen. The tickers hand their passes to the GUI thread without waiting,
+// so the workers' own timing says nothing about it.
+class PaintWatch final : public QObject {
   public:
-    explicit ObservedClock(toolkit::ControlRef label) : label_(label) {}
-
-    workers::TimePoint now() const override { return workers::systemClock().now(); }
-    workers::LocalTime localTime(workers::TimePoint moment) const override {
-        return workers::systemClock().localTime(moment);
+    explicit PaintWatch(toolkit::ControlRef label) : label_(label) {
+        toolkit::testing::widgetFor(label)->installEventFilter(this);
     }
 
-    bool sleepUntil(workers::TimePoint deadline) override {
-        const workers::TimePoint passDone = now();
-        const std::string shown = toolkit::text(label_); // after the measured point
-        {
-            std::lock_guard lock(mutex_);
-            passes_.push_back({passDone, shown});
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            std::string shown = toolkit::text(label_);
+            if (passes_.empty() || passes_.back().shown != shown) {
+                passes_.push_back({workers::systemClock().now(), std::move(shown)});
+            }
         }
-        return workers::systemClock().sleepUntil(deadline);
+        return false;
     }
 
     struct Pass {
         workers::TimePoint done;
         std::string shown;
     };
-    std::vector<Pass> passes() {
-        std::lock_guard lock(mutex_);
-        return passes_;
-    }
+    const std::vector<Pass>& passes() const { return passes_; }
 
   private:
     toolkit::ControlRef label_;
-    std::mutex mutex_;
     std::vector<Pass> passes_;
 };
 
-// Lag of each pass after the boundary of the second it should show, the passes whose label is
-// not the expected text, and the seconds skipped or repeated between passes.
+// Lag of each new text after the boundary of the second it should show, the texts that are not
+// the expected one, and the seconds skipped or repeated between them.
 struct Result {
     std::vector<double> lagMs;
     int wrongText = 0;
@@ -66,19 +62,25 @@ struct Result {
 };
 
 template <class ExpectedText>
-Result judge(const std::vector<ObservedClock::Pass>& passes, ExpectedText expectedText) {
+Result judge(const std::vector<PaintWatch::Pass>& passes, workers::TimePoint started,
+             ExpectedText expectedText) {
     Result r;
     std::int64_t previous = 0;
-    // The first pass comes at the start, not after a boundary.
-    for (std::size_t i = 1; i < passes.size(); ++i) {
-        const ObservedClock::Pass& p = passes[i];
+    std::size_t i = 0;
+    // What is painted in the second the tickers started came at the start, not after a boundary.
+    while (i < passes.size() &&
+           workers::wholeSecond(passes[i].done) <= workers::wholeSecond(started)) {
+        ++i;
+    }
+    for (const std::size_t first = i; i < passes.size(); ++i) {
+        const PaintWatch::Pass& p = passes[i];
         const std::int64_t second = workers::wholeSecond(p.done);
         r.lagMs.push_back(bench::millisIntoSecond(p.done));
         const workers::LocalTime t = workers::systemClock().localTime(p.done);
         if (p.shown != expectedText(t)) {
             ++r.wrongText;
         }
-        if (i > 1) {
+        if (i > first) {
             r.skipped += second - previous > 1 ? static_cast<int>(second - previous - 1) : 0;
             r.repeated += second == previous ? 1 : 0;
         }
@@ -100,29 +102,27 @@ void report(const char* what, const Result& r) {
 
 int entry() {
     const testsupport::WorkerWindow w = testsupport::openWorkerWindow();
-    ObservedClock clockClock(w.tickers.clockLabel);
-    ObservedClock countdownClock(w.tickers.countdownLabel);
-    workers::TickerInputs clockInputs = w.tickers;
-    clockInputs.clock = &clockClock;
-    workers::TickerInputs countdownInputs = w.tickers;
-    countdownInputs.clock = &countdownClock;
+    bench::runEvents(std::chrono::milliseconds(500)); // the window's first paints
+    PaintWatch clockWatch(w.tickers.clockLabel);
+    PaintWatch countdownWatch(w.tickers.countdownLabel);
 
-    std::jthread countdown = workers::startCountdownTicker(countdownInputs);
-    std::jthread clockTicker = workers::startClockTicker(clockInputs);
+    const workers::TimePoint started = workers::systemClock().now();
+    std::jthread countdown = workers::startCountdownTicker(w.tickers);
+    std::jthread clockTicker = workers::startClockTicker(w.tickers);
     bench::runEvents(std::chrono::milliseconds(seconds * 1000 + 500));
     for (std::jthread* t : {&countdown, &clockTicker}) {
         t->request_stop();
         t->join();
     }
-    bench::closeWorkerWindow(w);
 
-    report("clock", judge(clockClock.passes(), [](const workers::LocalTime& t) {
+    report("clock", judge(clockWatch.passes(), started, [](const workers::LocalTime& t) {
                return core::clockText(t.hour, t.minute, t.second);
            }));
     const workers::PeriodNames names = testsupport::gbkPeriodNames();
-    report("countdown", judge(countdownClock.passes(), [&](const workers::LocalTime& t) {
+    report("countdown", judge(countdownWatch.passes(), started, [&](const workers::LocalTime& t) {
                return workers::countdownText(t.minute, t.second, names);
            }));
+    bench::closeWorkerWindow(w);
     return 0;
 }
 

@@ -62,8 +62,8 @@ class NamingClock final : public workers::Clock {
         }
         return workers::systemClock().now();
     }
-    bool sleepUntil(workers::TimePoint deadline) override {
-        return workers::systemClock().sleepUntil(deadline);
+    bool sleepUntil(workers::TimePoint deadline, std::stop_token alsoEndOn = {}) override {
+        return workers::systemClock().sleepUntil(deadline, alsoEndOn);
     }
     workers::LocalTime localTime(workers::TimePoint moment) const override {
         return workers::systemClock().localTime(moment);
@@ -134,7 +134,9 @@ int entry() {
     idleFor(1);
     measure("both tickers");
 
+    workers::InputsChanged changes;
     workers::ReminderInputs inputs = testsupport::reminderInputs(w, &selection);
+    inputs.changes = &changes;
     inputs.deliver = [](int) {};
     inputs.clock = &reminderClock;
     std::jthread loop = workers::startReminderLoop(inputs);
@@ -143,6 +145,7 @@ int entry() {
     const workers::PeriodNames names = testsupport::gbkPeriodNames();
     selection.store(
         std::make_shared<const std::string>(names[1] + "*" + names[5] + "*" + names[9] + "*"));
+    changes.raise();
     measure("tickers + reminding on, 3 periods selected");
 
     std::string all;
@@ -150,6 +153,7 @@ int entry() {
         all += name + "*";
     }
     selection.store(std::make_shared<const std::string>(all));
+    changes.raise();
     measure("tickers + reminding on, all 12 selected");
 
     std::printf("pid %d\n", static_cast<int>(getpid()));

@@ -30,6 +30,7 @@ void onAdvanceChanged(toolkit::ControlRef source) {
     if (toolkit::text(source).empty()) {
         toolkit::setText(source, "0"); // raises this event again, which stores the "0"
     }
+    reminderInputsChanged.raise();
     core::setAdvance(AdvanceList, static_cast<std::size_t>(k), toolkit::text(source));
     settings::writeSetting(Key::Advances, core::joinAdvances(AdvanceList));
 }
@@ -59,6 +60,7 @@ namespace {
 workers::ReminderInputs reminderInputs() {
     workers::ReminderInputs inputs;
     inputs.selection = &ReminderSelection;
+    inputs.changes = &reminderInputsChanged;
     std::array<toolkit::ControlRef, core::periodCount> boxes{};
     for (int k = 1; k <= core::periodCount; ++k) {
         inputs.periodNames[k - 1] = periodNames[k];

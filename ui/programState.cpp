@@ -3,6 +3,7 @@
 namespace ui {
 
 workers::SharedSelection ReminderSelection;
+workers::InputsChanged reminderInputsChanged;
 core::AdvanceList AdvanceList;
 core::OneBased<std::string> periodNames;
 core::OneBased<std::string> rangeLabelTexts;
@@ -22,6 +23,7 @@ std::string currentSelection() {
 
 void replaceSelection(std::string selection) {
     ReminderSelection.store(std::make_shared<const std::string>(std::move(selection)));
+    reminderInputsChanged.raise();
 }
 
 void stopBackgroundThreads() {

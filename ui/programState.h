@@ -20,6 +20,10 @@ using toolkit::ControlRef;
 // thread while the reminder thread reads it.
 extern workers::SharedSelection ReminderSelection;
 
+// Raised after every change of the selection or of an advance box, so that a reminder thread
+// sleeping until its next due second looks again at once.
+extern workers::InputsChanged reminderInputsChanged;
+
 // The advance texts of the periods as typed, one per stored item (at least twelve).
 extern core::AdvanceList AdvanceList;
 
@@ -42,6 +46,7 @@ extern std::jthread clockTicker;
 
 // The selection as it stands now.
 std::string currentSelection();
+// Replaces it as a whole and raises reminderInputsChanged.
 void replaceSelection(std::string selection);
 
 // Stops each background thread and waits for it; safe to call when none runs.

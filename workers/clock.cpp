@@ -24,10 +24,10 @@ class SystemClock final : public Clock {
 
     // Waits on the steady clock for the time left, so that a backward step of the wall clock
     // cannot freeze a loop for as long as the step.
-    bool sleepUntil(TimePoint deadline) override {
+    bool sleepUntil(TimePoint deadline, std::stop_token alsoEndOn = {}) override {
         auto left = deadline - system_clock::now();
         for (;;) {
-            if (!threads::sleepUntil(steady_clock::now() + left + overshoot)) {
+            if (!threads::sleepUntil(steady_clock::now() + left + overshoot, alsoEndOn)) {
                 return false;
             }
             left = deadline - system_clock::now();

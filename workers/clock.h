@@ -3,6 +3,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <stop_token>
 
 namespace workers {
 
@@ -21,10 +23,11 @@ class Clock {
 
     virtual TimePoint now() const = 0;
 
-    // Waits until now() has reached the deadline, or until the calling thread is asked to stop
-    // (threads::currentStopToken()). Returns false when it ended because of a stop request.
-    // When the clock is set back during the wait, the wait may end before the deadline.
-    virtual bool sleepUntil(TimePoint deadline) = 0;
+    // Waits until now() has reached the deadline, until the calling thread is asked to stop
+    // (threads::currentStopToken()), or until alsoEndOn is stopped. Returns false when one of
+    // the two tokens ended it. When the clock is set back during the wait, the wait may end
+    // before the deadline.
+    virtual bool sleepUntil(TimePoint deadline, std::stop_token alsoEndOn = {}) = 0;
 
     // The local hour, minute and second of a moment of this clock.
     virtual LocalTime localTime(TimePoint moment) const = 0;

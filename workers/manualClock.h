@@ -31,16 +31,22 @@ class ManualClock final : public Clock {
         return now_;
     }
 
-    bool sleepUntil(TimePoint deadline) override {
+    bool sleepUntil(TimePoint deadline, std::stop_token alsoEndOn = {}) override {
         const std::stop_token token = threads::currentStopToken();
+        // Made before the lock is taken: when alsoEndOn is stopped already, it runs at once.
+        std::stop_callback wake(alsoEndOn, [this] {
+            std::lock_guard lock(mutex_);
+            changed_.notify_all();
+        });
         std::unique_lock lock(mutex_);
-        const Sleeper me{deadline, steppedBack_};
+        const Sleeper me{deadline, steppedBack_, alsoEndOn};
         sleepers_.push_back(me);
         changed_.notify_all();
-        changed_.wait(lock, token,
-                      [&] { return now_ >= deadline || steppedBack_ != me.steppedBack; });
+        changed_.wait(lock, token, [&] {
+            return now_ >= deadline || steppedBack_ != me.steppedBack || alsoEndOn.stop_requested();
+        });
         sleepers_.erase(std::find(sleepers_.begin(), sleepers_.end(), me));
-        return !token.stop_requested();
+        return !token.stop_requested() && !alsoEndOn.stop_requested();
     }
 
     LocalTime localTime(TimePoint moment) const override {
@@ -67,8 +73,8 @@ class ManualClock final : public Clock {
         changed_.notify_all();
     }
 
-    // Threads waiting in sleepUntil for a deadline the clock has not reached yet: a loop that
-    // has made its pass and waits for the next one.
+    // Threads waiting in sleepUntil for a deadline the clock has not reached yet, and not woken
+    // otherwise: a loop that has made its pass and waits for the next one.
     int sleepers() const {
         std::lock_guard lock(mutex_);
         return countSleepers();
@@ -86,12 +92,14 @@ class ManualClock final : public Clock {
     struct Sleeper {
         TimePoint deadline;
         int steppedBack;
+        std::stop_token alsoEndOn;
         bool operator==(const Sleeper&) const = default;
     };
 
     int countSleepers() const {
         return static_cast<int>(std::count_if(sleepers_.begin(), sleepers_.end(), [&](auto& s) {
-            return s.deadline > now_ && s.steppedBack == steppedBack_;
+            return s.deadline > now_ && s.steppedBack == steppedBack_ &&
+                   !s.alsoEndOn.stop_requested();
         }));
     }
 

@@ -1,11 +1,8 @@
 #include "workers/reminderLoop.h"
 
-#include "workers/pumpingWait.h"
-
 #include "core/reminderLists.h"
 #include "core/textRules.h"
 #include "platform/threads/threads.h"
-#include "platform/toolkit/toolkit.h"
 
 #include <algorithm>
 #include <string_view>
@@ -35,6 +32,35 @@ std::vector<DueAlert> dueAlerts(const ReminderMemory& memory, std::int64_t now,
     return due;
 }
 
+std::int64_t nextDueSecond(std::int64_t after, const Advances& advances,
+                           const SecondOfHour& secondOfHour) {
+    if (std::none_of(advances.begin(), advances.end(),
+                     [](const auto& a) { return a.has_value(); })) {
+        return after + maxSleepSeconds;
+    }
+    for (std::int64_t second = after + 1; second < after + maxSleepSeconds; ++second) {
+        const int ofHour = secondOfHour(second);
+        for (int k = 1; k <= core::periodCount; ++k) {
+            const auto& advance = advances[k - 1];
+            if (advance && core::dueSecond(k, *advance) == ofHour) {
+                return second;
+            }
+        }
+    }
+    return after + maxSleepSeconds;
+}
+
+void InputsChanged::raise() {
+    std::lock_guard lock(mutex_);
+    source_.request_stop();
+    source_ = std::stop_source();
+}
+
+std::stop_token InputsChanged::token() const {
+    std::lock_guard lock(mutex_);
+    return source_.get_token();
+}
+
 void rememberPass(ReminderMemory& memory, std::int64_t sampled, std::int64_t finished,
                   std::span<const DueAlert> delivered) {
     memory.lastExamined = delivered.empty() ? sampled : std::max(sampled, finished - 1);
@@ -46,30 +72,16 @@ void rememberPass(ReminderMemory& memory, std::int64_t sampled, std::int64_t fin
 
 namespace {
 
-// The advances of the selected periods, read in one trip to the GUI thread: the caller's
-// advanceText reads the boxes through the toolkit, which acts directly there, so a pass wakes
-// the GUI thread once however many periods are selected. Without a GUI (a test) they are read
-// here. False when the loop is to end (stopped, or the toolkit shutting down).
-bool readAdvances(const ReminderInputs& inputs, std::string_view selected, Advances& advances) {
-    std::vector<int> periods;
+// The advances of the selected periods. The toolkit answers a worker's read of an edit box
+// without waking the GUI thread, so a pass with nothing due costs the GUI thread nothing.
+Advances readAdvances(const ReminderInputs& inputs, std::string_view selected) {
+    Advances advances;
     for (int k = 1; k <= core::periodCount; ++k) {
         if (core::isSelected(selected, inputs.periodNames[k - 1])) {
-            periods.push_back(k);
-        }
-    }
-    const auto read = [&] {
-        for (int k : periods) {
             advances[k - 1] = core::textToInt(inputs.advanceText(k));
         }
-    };
-    if (periods.empty() || toolkit::callOnGui(read)) {
-        return true;
     }
-    if (threads::stopRequested() || toolkit::shuttingDown()) {
-        return false;
-    }
-    read();
-    return true;
+    return advances;
 }
 
 void runReminderLoop(const ReminderInputs& inputs) {
@@ -79,13 +91,15 @@ void runReminderLoop(const ReminderInputs& inputs) {
         return time.minute * 60 + time.second;
     };
     ReminderMemory memory;
-    do {
+    for (;;) {
+        // Taken before the inputs are read, so that a change made while they are read still
+        // wakes the wait below.
+        const std::stop_token changed =
+            inputs.changes ? inputs.changes->token() : std::stop_token();
         const std::int64_t sampled = wholeSecond(clock.now());
         const std::shared_ptr<const std::string> selection = inputs.selection->load();
-        Advances advances;
-        if (!readAdvances(inputs, selection ? std::string_view(*selection) : "", advances)) {
-            return;
-        }
+        const Advances advances =
+            readAdvances(inputs, selection ? std::string_view(*selection) : "");
         std::vector<DueAlert> delivered;
         for (const DueAlert& alert : dueAlerts(memory, sampled, advances, secondOfHour)) {
             if (threads::stopRequested()) {
@@ -96,7 +110,20 @@ void runReminderLoop(const ReminderInputs& inputs) {
         }
         const std::int64_t finished = delivered.empty() ? sampled : wholeSecond(clock.now());
         rememberPass(memory, sampled, finished, delivered);
-    } while (waitForNextSecond(clock));
+
+        const std::int64_t examined = *memory.lastExamined;
+        const std::int64_t next =
+            inputs.changes ? nextDueSecond(examined, advances, secondOfHour) : examined + 1;
+        clock.sleepUntil(TimePoint(std::chrono::seconds(next)), changed);
+        if (threads::stopRequested()) {
+            return;
+        }
+        // Nothing was due in the seconds slept through, unless the inputs changed meanwhile: a
+        // pass that comes a little late still catches up the due second.
+        if (!changed.stop_requested() && wholeSecond(clock.now()) >= next) {
+            memory.lastExamined = std::max(examined, next - 1);
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-// The reminder loop: once a second it looks at every selected period and hands the periods
-// that fall due to the alert delivery.
+// The reminder loop: it looks at every selected period and hands the periods that fall due to
+// the alert delivery, waking for the seconds at which one falls due and whenever the selection
+// or an advance changes, not every second.
 #pragma once
 
 #include "workers/clock.h"
@@ -12,8 +13,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -57,6 +60,15 @@ using SecondOfHour = std::function<int(std::int64_t second)>;
 std::vector<DueAlert> dueAlerts(const ReminderMemory& memory, std::int64_t now,
                                 const Advances& advances, const SecondOfHour& secondOfHour);
 
+// Between passes the loop sleeps at most this long, so that a pass sees a change of the local
+// time zone (which moves the due seconds) within a minute.
+inline constexpr std::int64_t maxSleepSeconds = 60;
+
+// The first second after the second after at which a selected period falls due, or
+// after + maxSleepSeconds when none does before.
+std::int64_t nextDueSecond(std::int64_t after, const Advances& advances,
+                           const SecondOfHour& secondOfHour);
+
 // Records a pass sampled in second sampled whose deliveries ended in second finished. After a
 // delivery, the seconds that ended while it ran (an open alert box) count as looked at.
 void rememberPass(ReminderMemory& memory, std::int64_t sampled, std::int64_t finished,
@@ -67,18 +79,35 @@ void rememberPass(ReminderMemory& memory, std::int64_t sampled, std::int64_t fin
 // ReminderSelection (GBK), replaced as a whole by the GUI thread; null counts as empty.
 using SharedSelection = std::atomic<std::shared_ptr<const std::string>>;
 
+// Raised, from any thread, after the selection or an advance box has changed: a loop sleeping
+// until its next due second makes a pass at once.
+class InputsChanged {
+  public:
+    void raise();
+    // A token the next raise() stops.
+    std::stop_token token() const;
+
+  private:
+    mutable std::mutex mutex_;
+    std::stop_source source_; // guarded by mutex_
+};
+
 struct ReminderInputs {
     const SharedSelection* selection = nullptr; // owned by the caller, outlives the loop
+    // Owned by the caller, outlives the loop; raised after every change of the selection or of
+    // an advance box. Without it the loop makes a pass every second.
+    InputsChanged* changes = nullptr;
     PeriodNames periodNames;
-    // Live advance text of period k (GBK). Called for the selected periods of each pass, all in
-    // one call on the GUI thread when there is one.
+    // Live advance text of period k (GBK), called on the loop's thread for the selected periods
+    // of each pass.
     std::function<std::string(int k)> advanceText;
     std::function<void(int k)> deliver; // alerts period k; may block (a message box)
     Clock* clock = &systemClock();
 };
 
-// Starts the loop: a pass at once, then one after every whole second of the clock. Each pass
-// reads the selection, and the advance text of each selected period, afresh. A stop request
+// Starts the loop: a pass at once, then one at the next second a selected period falls due
+// (at most maxSleepSeconds later), and one at once after each change. Each pass reads the
+// selection, and the advance text of each selected period, afresh. A stop request
 // ends the loop at once; no alert starts after it. Stop it with request_stop() and join().
 std::jthread startReminderLoop(ReminderInputs inputs);
 

@@ -34,9 +34,10 @@ struct TickerInputs {
 };
 
 // Each ticker makes a pass at once and then one after every whole second of the clock. A pass
-// is one trip to the GUI thread; a ticker ends when the main window is gone, when the toolkit
-// shuts down, or at once when its thread is asked to stop. The caller stops and joins them
-// before the window goes away.
+// is queued for the GUI thread without waiting for it; a ticker ends at the first second after
+// a pass found the main window gone, when the toolkit shuts down, or at once when its thread is
+// asked to stop (a pass it queued and that has not run yet then does nothing). The caller stops
+// and joins them before the window goes away.
 std::jthread startCountdownTicker(TickerInputs inputs);
 std::jthread startClockTicker(TickerInputs inputs);
 

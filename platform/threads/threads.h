@@ -20,9 +20,9 @@ std::stop_token currentStopToken();
 // Whether the calling thread has been asked to stop.
 bool stopRequested();
 
-// Sleeps until the deadline or until the calling thread is asked to stop.
-// Returns false when it ended because of a stop request.
-bool sleepUntil(std::chrono::steady_clock::time_point deadline);
-bool sleepUntil(std::chrono::system_clock::time_point deadline);
+// Sleeps until the deadline, until the calling thread is asked to stop, or until alsoEndOn is
+// stopped. Returns false when one of the two tokens ended it.
+bool sleepUntil(std::chrono::steady_clock::time_point deadline, std::stop_token alsoEndOn = {});
+bool sleepUntil(std::chrono::system_clock::time_point deadline, std::stop_token alsoEndOn = {});
 
 } // namespace threads

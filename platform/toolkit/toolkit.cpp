@@ -23,6 +23,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -73,6 +74,37 @@ Registry& registry() {
 }
 
 std::atomic<bool> shutdownBegun{false};
+
+// What every edit box holds (GBK), kept by the GUI thread as it changes, so that a worker reads
+// a box without waking the GUI thread and waiting for its answer: the reminder loop reads the
+// advance boxes every second.
+struct EditTexts {
+    std::mutex m;
+    std::map<std::pair<std::int32_t, std::int32_t>, std::string> texts; // guarded by m
+
+    static std::pair<std::int32_t, std::int32_t> key(ControlRef ref) {
+        return {ref.window, ref.control};
+    }
+    void set(ControlRef ref, std::string gbk) {
+        std::lock_guard lock(m);
+        texts[key(ref)] = std::move(gbk);
+    }
+    void erase(ControlRef ref) {
+        std::lock_guard lock(m);
+        texts.erase(key(ref));
+    }
+    std::optional<std::string> get(ControlRef ref) {
+        std::lock_guard lock(m);
+        auto it = texts.find(key(ref));
+        if (it == texts.end()) return std::nullopt;
+        return it->second;
+    }
+};
+
+EditTexts& editTexts() {
+    static EditTexts e;
+    return e;
+}
 
 // A hidden owner keeps owned windows (the help window) off the taskbar.
 QWidget* hiddenOwner() {
@@ -214,7 +246,14 @@ QWidget* createControl(const ControlTemplate& design, QWidget* parent, ControlRe
     case Kind::EditBox: {
         auto* box = new EditBox(parent);
         box->setText(text);
-        box->events.contentChanged = [ref, h = design.onContentChanged] { raise(h, ref); };
+        // Every change of the content reports one content change; the copy workers read is
+        // brought up to date before the handler runs, which may wake a worker to read it.
+        editTexts().set(ref, toGbk(text));
+        box->events.contentChanged = [box, ref, h = design.onContentChanged] {
+            editTexts().set(ref, toGbk(box->text()));
+            raise(h, ref);
+        };
+        QObject::connect(box, &QObject::destroyed, [ref] { editTexts().erase(ref); });
         w = box;
         break;
     }
@@ -309,14 +348,6 @@ template <class F> auto onGui(F f) -> decltype(f()) {
     return result;
 }
 
-// Fire and forget: runs work on the GUI thread later, unless the shutdown has begun by then.
-void postToGui(std::function<void()> work) {
-    if (shutdownBegun || !QCoreApplication::instance()) return;
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [work = std::move(work)] {
-        if (!shutdownBegun) work();
-    });
-}
-
 QMessageBox* makeBox(std::string_view textGbk, std::string_view titleGbk) {
     auto* box = new QMessageBox(QMessageBox::NoIcon, toQString(titleGbk), toQString(textGbk),
                                 QMessageBox::Ok);
@@ -392,6 +423,14 @@ bool shuttingDown() {
 bool isGuiThread() {
     const QCoreApplication* app = QCoreApplication::instance();
     return app && QThread::currentThread() == app->thread();
+}
+
+bool postToGui(std::function<void()> work) {
+    if (shutdownBegun || !QCoreApplication::instance()) return false;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [work = std::move(work)] {
+        if (!shutdownBegun) work();
+    });
+    return true;
 }
 
 bool callOnGui(const std::function<void()>& work) {
@@ -618,6 +657,9 @@ bool enabled(ControlRef ref) {
 }
 
 std::string text(ControlRef ref) {
+    if (!isGuiThread()) {
+        if (std::optional<std::string> box = editTexts().get(ref)) return std::move(*box);
+    }
     return onGui([=] { return toGbk(widgetText(ref)); });
 }
 

@@ -84,6 +84,11 @@ bool isGuiThread();
 // shutdown has begun or when the calling worker is asked to stop while it waits.
 bool callOnGui(const std::function<void()>& work);
 
+// Its form for work that needs no answer: queues work for the GUI thread and returns at once,
+// sparing the worker a second wake-up for the answer. Queued works run in the order queued,
+// unless the shutdown has begun by then. Returns false, queuing nothing, once it has begun.
+bool postToGui(std::function<void()> work);
+
 // ---- windows -----------------------------------------------------------------------------
 
 // Builds a window from its form, hidden and centred; raises created, then shows it.
@@ -122,7 +127,8 @@ bool visible(ControlRef ref);
 void setVisible(ControlRef ref, bool value);
 bool enabled(ControlRef ref);
 
-// Window caption, button caption, label text or edit-box content (GBK).
+// Window caption, button caption, label text or edit-box content (GBK). A worker reads an edit
+// box's content without a trip to the GUI thread.
 std::string text(ControlRef ref);
 void setText(ControlRef ref, std::string_view gbk);
 

@@ -4,6 +4,7 @@
 #include "assets/embedded.h"
 #include "core/textRules.h"
 #include "platform/encoding/gbk.h"
+#include "platform/threads/threads.h"
 #include "platform/toolkit/testing.h"
 #include "settings/settingsFile.h"
 #include "tests/support/testFiles.h"
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 
@@ -207,6 +209,31 @@ class MainWindowTest : public QObject {
         QTest::keyClicks(edit, "5");
         QCOMPARE(settings::readSetting(settings::Key::Advances),
                  std::string("1*2*3*05*5*6*7*8*9*10*11*12*"));
+    }
+
+    // A reminder thread sleeping until its next due second must look again at once, and read
+    // what was typed, not what the box held before.
+    void clicksAndTypingWakeTheReminderThread() {
+        start(iniBytes({"第一次启动=1"}));
+        std::stop_token changed = reminderInputsChanged.token();
+        click(periodButtons[2]);
+        QVERIFY(changed.stop_requested());
+
+        changed = reminderInputsChanged.token();
+        QLineEdit* edit = static_cast<QLineEdit*>(toolkit::testing::widgetFor(advanceBoxes[2]));
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, "45");
+        QVERIFY(changed.stop_requested());
+
+        std::atomic<bool> done{false};
+        std::string seen;
+        std::jthread reader = threads::start([&] {
+            seen = toolkit::text(advanceBoxes[2]);
+            done = true;
+        });
+        QTRY_VERIFY(done.load());
+        QCOMPARE(seen, std::string("45"));
     }
 
     void alertMethodsAreStoredTogether() {

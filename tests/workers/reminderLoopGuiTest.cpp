@@ -40,6 +40,7 @@ class ReminderLoopGuiTest : public QObject {
 
     ManualClock clock{ManualClock::at(0, 0, 0)};
     SharedSelection selection;
+    InputsChanged changes;
     testsupport::WorkerWindow win;
     std::mutex mutex;
     std::vector<int> delivered;
@@ -48,6 +49,7 @@ class ReminderLoopGuiTest : public QObject {
     ReminderInputs inputs() {
         ReminderInputs in = testsupport::reminderInputs(win, &selection);
         in.clock = &clock;
+        in.changes = &changes;
         return in;
     }
 
@@ -82,8 +84,10 @@ class ReminderLoopGuiTest : public QObject {
         loop = startReminderLoop(in);
         QTRY_COMPARE_WITH_TIMEOUT(clock.sleepers(), 1, 20000);
         setText(win.advanceBoxes[1], encoding::toGbk("３２")); // full-width: due at :28, not :30
-        step();                                                // :27
-        step();                                                // :28
+        changes.raise();                                       // as the box's handler does
+        QTRY_COMPARE_WITH_TIMEOUT(clock.sleepers(), 1, 20000);
+        step(); // :27
+        step(); // :28
         {
             std::lock_guard lock(mutex);
             QCOMPARE(delivered, std::vector<int>{2});

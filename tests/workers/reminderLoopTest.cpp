@@ -126,6 +126,28 @@ TEST(DueAlerts, RememberPassSkipsTheSecondsAnAlertHeldUp) {
     }
 }
 
+TEST(DueAlerts, NextDueSecondIsTheFirstWithinAMinute) {
+    const SecondOfHour ofHour = [](std::int64_t second) { return static_cast<int>(second % 3600); };
+    struct Case {
+        const char* name;
+        std::int64_t after;
+        Advances advances;
+        std::int64_t expected;
+    };
+    const Case cases[] = {
+        {"nothing selected", 100, {}, 160},
+        {"巳 with 30 in 3 s", 267, advancesOf({{2, 30}}), 270},
+        {"巳 with 30 right now is the next hour's", 270, advancesOf({{2, 30}}), 330},
+        {"the nearer of two", 200, advancesOf({{2, 30}, {3, 350}}), 250},
+        {"辰 with 0 over the top of the hour", 3590, advancesOf({{1, 0}}), 3600},
+        {"59 s ahead still counts", 211, advancesOf({{2, 30}}), 270},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(nextDueSecond(c.after, c.advances, ofHour), c.expected);
+    }
+}
+
 TEST(DueAlerts, DeliveriesAreForgottenAfterAnHour) {
     ReminderMemory memory;
     const DueAlert old{2, 1000};
@@ -169,6 +191,7 @@ class ReminderLoop : public ::testing::Test {
         clock.set(ManualClock::at(from.hour, from.minute, from.second));
         selection.store(selectionOf(selectionUtf8));
         loop = startReminderLoop({.selection = &selection,
+                                  .changes = &changes,
                                   .periodNames = testsupport::gbkPeriodNames(),
                                   .advanceText = [this](int k) { return advanceText(k); },
                                   .deliver = [this](int k) { deliver(k); },
@@ -189,9 +212,30 @@ class ReminderLoop : public ::testing::Test {
         }
     }
 
+    // Changes an input as the window does, and waits until a running loop has looked again.
     void setAdvance(int k, std::string_view text) {
+        {
+            std::lock_guard lock(mutex);
+            advances[k - 1] = text;
+        }
+        inputsChanged();
+    }
+
+    void select(std::shared_ptr<const std::string> newSelection) {
+        selection.store(std::move(newSelection));
+        inputsChanged();
+    }
+
+    void inputsChanged() {
+        changes.raise();
+        if (loop.joinable()) {
+            ASSERT_TRUE(clock.waitForSleepers());
+        }
+    }
+
+    int advanceReads() {
         std::lock_guard lock(mutex);
-        advances[k - 1] = text;
+        return reads;
     }
 
     std::vector<Delivery> deliveries() {
@@ -201,6 +245,7 @@ class ReminderLoop : public ::testing::Test {
 
     std::string advanceText(int k) {
         std::lock_guard lock(mutex);
+        ++reads;
         return advances.at(k - 1);
     }
 
@@ -215,12 +260,14 @@ class ReminderLoop : public ::testing::Test {
 
     ManualClock clock{ManualClock::at(0, 0, 0)};
     SharedSelection selection;
+    InputsChanged changes;
     std::mutex mutex;
     std::condition_variable_any changed;
     std::array<std::string, core::periodCount> advances{"0", "0", "0", "0", "0", "0",
                                                         "0", "0", "0", "0", "0", "0"};
     std::vector<Delivery> delivered;
     int deliverCalls = 0;
+    int reads = 0;
     bool holdDeliveries = false;
     std::jthread loop;
 };
@@ -257,14 +304,27 @@ TEST_F(ReminderLoop, ChangedAdvanceAndSelectionCountFromTheNextPass) {
     stepUntil({10, 4, 40}); // due at :29 now, no longer at :30
     EXPECT_EQ(deliveries(), (Deliveries{{2, {10, 4, 29}}}));
 
-    selection.store(selectionOf(""));
+    select(selectionOf(""));
     stepUntil({11, 4, 40});
     EXPECT_EQ(deliveries().size(), 1u);
 
     stepUntil({12, 4, 28});
-    selection.store(selectionOf("午*巳*"));
+    select(selectionOf("午*巳*"));
     stepUntil({12, 4, 40});
     EXPECT_EQ(deliveries(), (Deliveries{{2, {10, 4, 29}}, {2, {12, 4, 29}}}));
+}
+
+TEST_F(ReminderLoop, SleepsThroughTheSecondsWithNothingDue) {
+    setAdvance(2, "30");
+    start({10, 4, 0}, "巳*");
+    EXPECT_EQ(advanceReads(), 1);
+    stepUntil({10, 4, 29}); // nothing due: no pass
+    EXPECT_EQ(advanceReads(), 1);
+    step(); // :30
+    EXPECT_EQ(advanceReads(), 2);
+    EXPECT_EQ(deliveries(), (Deliveries{{2, {10, 4, 30}}}));
+    stepUntil({10, 5, 30}); // nothing due within a minute: one pass to look again
+    EXPECT_EQ(advanceReads(), 3);
 }
 
 TEST_F(ReminderLoop, SlippedPassIsCaughtUpOnce) {
@@ -331,7 +391,7 @@ TEST_F(ReminderLoop, StopDuringAnOpenAlertEndsTheLoopWithoutAnotherAlert) {
 TEST_F(ReminderLoop, SelectionNeverSetIsEmpty) {
     setAdvance(2, "30");
     start({10, 4, 29}, "巳*");
-    selection.store(nullptr);
+    select(nullptr);
     stepUntil({10, 4, 31});
     EXPECT_TRUE(deliveries().empty());
 }

@@ -56,11 +56,17 @@ class TickersTest : public QObject {
     std::jthread countdown;
     std::jthread clockTicker;
 
-    // Moves the clock on and lets the GUI thread serve the tickers until every running one
-    // has made its pass and waits again.
+    // Waits until every running ticker has queued its pass and waits again, then runs the
+    // passes they queued.
+    void settle(int running) {
+        QTRY_COMPARE_WITH_TIMEOUT(clock.sleepers(), running, 20000);
+        QCoreApplication::sendPostedEvents();
+    }
+
+    // Moves the clock on and lets the running tickers make their passes.
     void moveTo(TimePoint moment, int running) {
         clock.set(moment);
-        QTRY_COMPARE_WITH_TIMEOUT(clock.sleepers(), running, 20000);
+        settle(running);
     }
 
   private slots:
@@ -96,7 +102,7 @@ class TickersTest : public QObject {
     void countdownStandsOverTheCurrentPeriod() {
         clock.set(ManualClock::at(10, 7, 15));
         countdown = startCountdownTicker(inputs);
-        QTRY_COMPARE_WITH_TIMEOUT(clock.sleepers(), 1, 20000);
+        settle(1);
         struct Case {
             TimePoint at;
             const char* firstLine;
@@ -122,7 +128,7 @@ class TickersTest : public QObject {
     void clockShowsEverySecondWithoutLeadingZeros() {
         clock.set(ManualClock::at(9, 5, 7));
         clockTicker = startClockTicker(inputs);
-        QTRY_COMPARE_WITH_TIMEOUT(clock.sleepers(), 1, 20000);
+        settle(1);
         QCOMPARE(text(inputs.clockLabel), std::string("9:5:7"));
         const char* const shown[] = {"9:5:8", "9:5:9", "9:5:10", "9:5:11"};
         for (const char* expected : shown) {
@@ -135,14 +141,36 @@ class TickersTest : public QObject {
         QCOMPARE(text(inputs.clockLabel), std::string("0:0:0"));
     }
 
+    void aBusyGuiThreadGetsOnePassShowingTheLatestSecond() {
+        clock.set(ManualClock::at(9, 5, 7));
+        clockTicker = startClockTicker(inputs);
+        settle(1);
+        // Three seconds pass while the GUI thread runs nothing.
+        for (int i = 0; i < 3; ++i) {
+            clock.advance(1s);
+            QVERIFY(clock.waitForSleepers(1));
+        }
+        QCOMPARE(text(inputs.clockLabel), std::string("9:5:7"));
+        setText(inputs.clockLabel, "mark");
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(text(inputs.clockLabel), std::string("9:5:10"));
+        // One pass was queued for the three seconds: nothing else overwrites the label.
+        setText(inputs.clockLabel, "mark");
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(text(inputs.clockLabel), std::string("mark"));
+    }
+
     void bothEndByThemselvesOnceTheWindowIsGone() {
         clock.set(ManualClock::at(10, 0, 0));
         countdown = startCountdownTicker(inputs);
         clockTicker = startClockTicker(inputs);
-        QTRY_COMPARE_WITH_TIMEOUT(clock.sleepers(), 2, 20000);
+        settle(2);
         closeWindow(inputs.mainWindow);
         QTest::qWait(1);
         QVERIFY(!windowExists(inputs.mainWindow));
+        // The passes of the next second find the window gone; the tickers end at the one after.
+        clock.advance(1s);
+        settle(2);
         clock.advance(1s);
         // Joined without a stop request, while the GUI thread keeps serving their calls.
         std::atomic<int> ended{0};
@@ -155,13 +183,13 @@ class TickersTest : public QObject {
         joiner.join();
     }
 
-    void stopWhileAPassWaitsForTheBusyGuiThread() {
+    void stopWhileAPassIsQueuedForTheBusyGuiThread() {
         clock.set(ManualClock::at(10, 0, 0));
         countdown = startCountdownTicker(inputs);
         clockTicker = startClockTicker(inputs);
-        QTRY_COMPARE_WITH_TIMEOUT(clock.sleepers(), 2, 20000);
+        settle(2);
         const std::string before = text(inputs.clockLabel);
-        clock.advance(1s); // both wake and ask the GUI thread, which is busy joining them
+        clock.advance(1s); // both wake and queue a pass; the GUI thread is busy joining them
         workertest::stopAndJoin(countdown);
         workertest::stopAndJoin(clockTicker);
         QTest::qWait(1); // a call left queued for the GUI thread must not run any more
