@@ -21,6 +21,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -374,6 +375,83 @@ void applyLook(QApplication& app) {
 
 } // namespace
 
+// ---- the hand-over from workers to the GUI thread -------------------------------------------
+
+namespace {
+
+// Works for the GUI thread wait in a queue of our own under a std::mutex; Qt only carries a
+// bare wake-up event to this object of the GUI thread. Handing the works themselves through
+// Qt's event queue would share their memory between the threads under Qt's own locks and
+// reference counts, which ThreadSanitizer cannot see, so it could not check our code around them.
+class GuiQueue final : public QObject {
+  public:
+    // False, queuing nothing, once the queue is closed.
+    bool push(std::function<void()> work) {
+        bool wake = false;
+        {
+            std::lock_guard lock(m_);
+            if (!open_) return false;
+            works_.push_back(std::move(work));
+            wake = !std::exchange(wakePosted_, true);
+        }
+        if (wake) QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+        return true;
+    }
+
+    // Closes the queue and throws away what waits in it: each work's destructor runs, which
+    // releases a worker waiting for it.
+    void close() {
+        std::deque<std::function<void()>> dropped;
+        std::lock_guard lock(m_);
+        open_ = false;
+        dropped.swap(works_);
+    }
+
+    void reopen() {
+        std::lock_guard lock(m_);
+        open_ = true;
+    }
+
+  protected:
+    // Our wake-up events, the only ones of a user type this object gets, end up here; the
+    // event itself is not looked at, since its memory was handed over by Qt. Runs the works
+    // one by one in the order queued, so that a work which runs a nested event loop does not
+    // let later ones overtake earlier ones.
+    void customEvent(QEvent*) override {
+        for (;;) {
+            std::function<void()> work;
+            {
+                std::lock_guard lock(m_);
+                if (works_.empty()) {
+                    wakePosted_ = false;
+                    return;
+                }
+                work = std::move(works_.front());
+                works_.pop_front();
+            }
+            work();
+        }
+    }
+
+  private:
+    std::mutex m_;
+    std::deque<std::function<void()>> works_; // guarded by m_
+    bool wakePosted_ = false;                 // guarded by m_
+    bool open_ = true;                        // guarded by m_
+};
+
+// Made by whichever thread needs it first, and handed to the GUI thread. Needs the application.
+GuiQueue& guiQueue() {
+    static GuiQueue* const queue = [] {
+        auto* q = new GuiQueue;
+        q->moveToThread(QCoreApplication::instance()->thread());
+        return q;
+    }();
+    return *queue;
+}
+
+} // namespace
+
 // ---- the process ------------------------------------------------------------------------------
 
 int run(int argc, char** argv, int (*entry)()) {
@@ -382,6 +460,7 @@ int run(int argc, char** argv, int (*entry)()) {
     app.setQuitOnLastWindowClosed(false);
     applyLook(app);
     shutdownBegun = false;
+    guiQueue().reopen();
     const std::filesystem::path exe = shell::executablePath();
     if (!exe.empty()) shell::setCurrentDirectory(exe.parent_path());
 
@@ -415,6 +494,7 @@ void messageLoop() {
 
 void beginShutdown() {
     shutdownBegun = true;
+    if (QCoreApplication::instance()) guiQueue().close();
 }
 bool shuttingDown() {
     return shutdownBegun;
@@ -427,10 +507,9 @@ bool isGuiThread() {
 
 bool postToGui(std::function<void()> work) {
     if (shutdownBegun || !QCoreApplication::instance()) return false;
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [work = std::move(work)] {
+    return guiQueue().push([work = std::move(work)] {
         if (!shutdownBegun) work();
     });
-    return true;
 }
 
 bool callOnGui(const std::function<void()>& work) {
@@ -475,7 +554,7 @@ bool callOnGui(const std::function<void()>& work) {
     };
     auto call = std::make_shared<Call>();
     auto release = std::make_shared<Release>(call);
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [call, release, &work] {
+    const bool queued = guiQueue().push([call, release, &work] {
         {
             std::unique_lock lock(call->m);
             if (call->stage != Stage::Pending) return;
@@ -489,7 +568,8 @@ bool callOnGui(const std::function<void()>& work) {
         work(); // the waiter cannot leave while the stage is Running
         call->finish(Stage::Done);
     });
-    release.reset();
+    release.reset(); // when the work was not queued, this has released the waiter already
+    if (!queued) return false;
 
     // The GUI thread mostly answers within microseconds; a short spin spares the worker going
     // to sleep and being woken again, once for every property it touches.
