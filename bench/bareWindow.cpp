@@ -5,8 +5,7 @@
 //
 // With --text the window also shows a line of Chinese text, so that its start includes
 // finding and loading a CJK font: one of the parts of the program's start that startup.sh
-// measures on its own. The same source linked with the sound libraries is
-// bench_bare_window_sdl.
+// measures on its own.
 #include <QApplication>
 #include <QLabel>
 #include <QWidget>

@@ -11,21 +11,17 @@
 # window comes first, and one start before the measured ones has written the alarm file and
 # the desktop shortcut.
 #
-# Three more variants run in the same rounds to tell where the difference goes: "text" is the
-# bare window showing a line of Chinese (a CJK font is found and loaded), "sdl" the bare window
-# linked with SDL2_mixer as the program is (its 44 libraries are loaded at start), and
-# "nosound" the program with SDL2_mixer and SDL2 struck from its needed libraries by patchelf
-# (it starts all the same, because it calls into SDL only at its first sound): what loading
-# the sound libraries on first use would give. Prints every run, then medians with min-max
-# and the two ratios.
+# One more variant runs in the same rounds to tell where the difference goes: "text", the bare
+# window showing a line of Chinese (a CJK font is found and loaded). Prints every run, then
+# medians with min-max and the ratios.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
 runs=${2:-10}
 settle=2
 
-cmake --build "$build" --target vorlane-shichen bench_bare_window bench_bare_window_sdl \
-  bench_startup_watch -j "${JOBS:-2}" >/dev/null
+cmake --build "$build" --target vorlane-shichen bench_bare_window bench_startup_watch \
+  -j "${JOBS:-2}" >/dev/null
 
 work=$(mktemp -d)
 display=:$((150 + RANDOM % 100))
@@ -51,23 +47,18 @@ export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime
 unset XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME QT_QPA_PLATFORM SDL_AUDIODRIVER
 mkdir -p "$HOME" "$work/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-cp "$build/bin/"{vorlane-shichen,bench_bare_window,bench_bare_window_sdl} "$work/run/"
-cp "$work/run/vorlane-shichen" "$work/run/vorlane-nosound"
-patchelf --remove-needed libSDL2_mixer-2.0.so.0 --remove-needed libSDL2-2.0.so.0 \
-  "$work/run/vorlane-nosound"
+cp "$build/bin/"{vorlane-shichen,bench_bare_window} "$work/run/"
 printf '[设置]\r\n第一次启动=1\r\n' | iconv -f UTF-8 -t GBK >"$work/run/Vorlane时辰提醒.ini"
 cd "$work/run"
 
 watch="$build/bin/bench_startup_watch"
 real_title="Vorlane时辰提醒工具"
-programs=(bare real text sdl nosound)
+programs=(bare real text)
 measure() { # program
   case $1 in
     bare) "$watch" bareWindow "$settle" ./bench_bare_window ;;
     text) "$watch" bareWindow "$settle" ./bench_bare_window --text ;;
-    sdl) "$watch" bareWindow "$settle" ./bench_bare_window_sdl ;;
     real) "$watch" "$real_title" "$settle" ./vorlane-shichen ;;
-    nosound) "$watch" "$real_title" "$settle" ./vorlane-nosound ;;
   esac
 }
 
@@ -109,14 +100,10 @@ for p in "${programs[@]}"; do
 done
 echo
 awk -v bt="$(median bare map_ms)" -v rt="$(median real map_ms)" -v xt="$(median text map_ms)" \
-  -v st="$(median sdl map_ms)" -v br="$(median bare vmrss_kb)" -v rr="$(median real vmrss_kb)" \
-  -v xr="$(median text vmrss_kb)" -v sr="$(median sdl vmrss_kb)" \
-  -v nt="$(median nosound map_ms)" -v nr="$(median nosound vmrss_kb)" 'BEGIN {
+  -v br="$(median bare vmrss_kb)" -v rr="$(median real vmrss_kb)" \
+  -v xr="$(median text vmrss_kb)" 'BEGIN {
   printf "time real/bare: %.2fx (goal <= 1.3x: %s)\n", rt / bt, rt / bt <= 1.3 ? "met" : "missed"
   printf "memory real - bare: %.1f MB (goal <= 10 MB: %s)\n", (rr - br) / 1024,
          (rr - br) / 1024 <= 10 ? "met" : "missed"
   printf "of which a line of Chinese text: %+.1f ms, %+.1f MB\n", xt - bt, (xr - br) / 1024
-  printf "of which the sound libraries loaded at start: %+.1f ms, %+.1f MB\n", st - bt,
-         (sr - br) / 1024
-  printf "the program without the sound libraries: %.2fx the time, %+.1f MB\n", nt / bt,
-         (nr - br) / 1024 }'
+  printf "time real/text: %.2fx\n", rt / xt }'

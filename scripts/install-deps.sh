@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ make pkg-config
-  qt6-base-dev libsdl2-mixer-dev libpng-dev libgtest-dev
+  qt6-base-dev libsdl2-mixer-dev libflac-dev libpng-dev libgtest-dev
   # run: a CJK font for the Chinese texts, a General MIDI sound font for MIDI files
   fonts-wqy-microhei timgm6mb-soundfont
   # tests: a virtual display, a window manager, X input and screenshots, a shifted clock
@@ -16,9 +16,8 @@ packages=(
   python3 dbus-daemon at-spi2-core libglib2.0-bin
   # fuzzing and sanitizer runtimes; llvm-cov for the fuzzers' source coverage
   clang libclang-rt-14-dev llvm-14
-  # start-up benchmark (bench/startup.sh): its X11 watcher, and patchelf for its variant of the
-  # program without the sound libraries
-  libx11-dev patchelf
+  # start-up benchmark (bench/startup.sh): its X11 watcher
+  libx11-dev
 )
 
 missing=()
