@@ -44,6 +44,9 @@ struct Check {
     std::span<const std::uint8_t> bytes;
     std::size_t read = 0;
     unsigned channels = 0, bitsPerSample = 0, sampleRate = 0; // from STREAMINFO; 0 before it
+    std::uint64_t totalSamples = 0;                           // from STREAMINFO; 0: unknown
+    std::uint64_t decoded = 0;                                // samples per channel so far
+    bool lostSync = false; // bytes that were no frame came after the last frame so far
     bool broken = false;
 };
 
@@ -68,6 +71,11 @@ FLAC__StreamDecoderWriteStatus checkFrame(const FLAC__StreamDecoder*, const FLAC
         c.broken = true;
         return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
     }
+    if (c.lostSync) { // what was skipped lay between frames
+        c.broken = true;
+        return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
+    }
+    c.decoded += h.blocksize;
     return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
 }
 
@@ -80,10 +88,19 @@ void takeStreamInfo(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* bloc
     c.channels = block->data.stream_info.channels;
     c.bitsPerSample = block->data.stream_info.bits_per_sample;
     c.sampleRate = block->data.stream_info.sample_rate;
+    c.totalSamples = block->data.stream_info.total_samples;
 }
 
-void noteError(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void* data) {
-    static_cast<Check*>(data)->broken = true;
+// Bytes that are no frame after the last frame (an ID3v1 tag some taggers append) are left
+// behind, as the audio library leaves them, when no frame follows them and no sample STREAMINFO
+// announced is missing; any other error refuses the stream.
+void noteError(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus status, void* data) {
+    Check& c = *static_cast<Check*>(data);
+    if (status == FLAC__STREAM_DECODER_ERROR_STATUS_LOST_SYNC && c.decoded != 0) {
+        c.lostSync = true;
+        return;
+    }
+    c.broken = true;
 }
 
 } // namespace
@@ -100,7 +117,8 @@ bool flacIsConsistent(std::span<const std::uint8_t> bytes) {
                  f->FLAC__stream_decoder_process_until_end_of_stream(decoder) &&
                  f->FLAC__stream_decoder_get_state(decoder) == FLAC__STREAM_DECODER_END_OF_STREAM;
     f->FLAC__stream_decoder_delete(decoder); // finishes the decoding first
-    return whole && c.channels != 0 && !c.broken;
+    const bool allSamples = c.totalSamples == 0 || c.decoded >= c.totalSamples;
+    return whole && c.channels != 0 && !c.broken && (!c.lostSync || allSamples);
 }
 
 } // namespace sound

@@ -29,6 +29,9 @@ TEST(FlacCheck, PassesOnlyStreamsThatDecodeWholeAsTheirStreamInfoSays) {
 
     Bytes noStreamInfo = good;
     noStreamInfo[4] = 1; // the block's type: STREAMINFO (0) becomes PADDING (1)
+    // An ID3v1 tag, as some taggers append to any audio file: 128 bytes starting "TAG".
+    Bytes tag{'T', 'A', 'G'};
+    tag.resize(128, ' ');
     Bytes damaged = good;
     damaged[firstFrame + 200] ^= 0x5A; // inside the first frame's samples: its checksum fails
 
@@ -48,6 +51,9 @@ TEST(FlacCheck, PassesOnlyStreamsThatDecodeWholeAsTheirStreamInfoSays) {
              Case{"two STREAMINFO blocks", marker + streamInfo + streamInfo + rest, false},
              Case{"a damaged frame", damaged, false},
              Case{"cut inside a frame", Bytes(good.begin(), good.end() - 100), false},
+             Case{"an ID3v1 tag after the last frame", good + tag, true},
+             Case{"a tag where the last frame was cut", Bytes(good.begin(), good.end() - 100) + tag,
+                  false},
              Case{"no frames", Bytes(good.begin(), good.begin() + firstFrame), true},
              Case{"nothing but the marker", marker, false},
          }) {

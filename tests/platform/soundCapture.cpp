@@ -168,7 +168,9 @@ std::vector<std::uint8_t> flacFile(int rate, int bits, int channels,
     auto* e = encoder.get();
     if (!e || !FLAC__stream_encoder_set_channels(e, channels) ||
         !FLAC__stream_encoder_set_bits_per_sample(e, bits) ||
-        !FLAC__stream_encoder_set_sample_rate(e, rate))
+        !FLAC__stream_encoder_set_sample_rate(e, rate) ||
+        // Written into STREAMINFO, as encoders that can seek back write it afterwards.
+        !FLAC__stream_encoder_set_total_samples_estimate(e, samples.size() / channels))
         throw std::runtime_error("FLAC encoder refused the format");
     std::vector<std::uint8_t> out;
     auto write = [](const FLAC__StreamEncoder*, const FLAC__byte buffer[], std::size_t bytes,
