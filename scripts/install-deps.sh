@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ make pkg-config
-  qt6-base-dev libsdl2-mixer-dev libflac-dev libpng-dev libgtest-dev
+  qt6-base-dev libfontconfig-dev libsdl2-mixer-dev libflac-dev libpng-dev libgtest-dev
   # run: a CJK font for the Chinese texts, a General MIDI sound font for MIDI files
   fonts-wqy-microhei timgm6mb-soundfont
   # tests: a virtual display, a window manager, X input and screenshots, a shifted clock
