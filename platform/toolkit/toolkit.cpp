@@ -409,9 +409,11 @@ class GuiQueue final : public QObject {
         dropped.swap(works_);
     }
 
+    // For a new application: a wake-up the old one still held went with it.
     void reopen() {
         std::lock_guard lock(m_);
         open_ = true;
+        wakePosted_ = false;
     }
 
   protected:
