@@ -122,9 +122,5 @@ int entry() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1) {
-        rounds = std::max(1, std::atoi(argv[1]));
-    }
-    bench::chooseQtPlatform();
-    return toolkit::run(argc, argv, entry);
+    return bench::runBenchmark(argc, argv, rounds, 1, entry);
 }

@@ -1,5 +1,7 @@
 #include "bench/benchWindow.h"
 
+#include "platform/toolkit/toolkit.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -36,10 +38,15 @@ void quitEvents() {
     });
 }
 
-void chooseQtPlatform() {
+int runBenchmark(int argc, char** argv, int& count, int minimum, int (*entry)()) {
+    if (argc > 1) {
+        count = std::max(minimum, std::atoi(argv[1]));
+    }
+    // Offscreen when there is no display, so the benchmarks also run on a headless machine.
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
     }
+    return toolkit::run(argc, argv, entry);
 }
 
 double millisIntoSecond(workers::TimePoint moment) {

@@ -17,8 +17,9 @@ void closeWorkerWindow(const testsupport::WorkerWindow& w);
 void runEvents(std::chrono::milliseconds limit);
 void quitEvents();
 
-// Offscreen when there is no display, so the benchmarks also run on a headless machine.
-void chooseQtPlatform();
+// A benchmark's main: the first argument, if there is one, sets count (at least minimum); then
+// runs entry under the toolkit, on Qt's offscreen platform when there is no display.
+int runBenchmark(int argc, char** argv, int& count, int minimum, int (*entry)());
 
 // Milliseconds after the start of the whole second the moment falls in.
 double millisIntoSecond(workers::TimePoint moment);

@@ -171,9 +171,5 @@ int entry() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1) {
-        seconds = std::max(2, std::atoi(argv[1]));
-    }
-    bench::chooseQtPlatform();
-    return toolkit::run(argc, argv, entry);
+    return bench::runBenchmark(argc, argv, seconds, 2, entry);
 }
